@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what building and testing need (Debian packages), once.
+set -u
+need=()
+for p in cmake ninja-build g++ wine wine64 libwine-dev g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
+         wixl msitools xvfb xauth imagemagick x11-utils; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  apt-get update || true      # one stale index must not stop us
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
+fi

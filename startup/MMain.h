@@ -1,0 +1,37 @@
+// Start-up: run modes, the settings of one run, the command line and the
+// resume entries that bring the wizard back after a reboot.
+#pragma once
+#include <string>
+
+struct InstallParameters {
+  std::string sServerName;
+  std::string sUserID;
+  std::string sPassword;
+  bool bNTAuthentication = false;
+};
+
+enum RunMode : long {
+  RunModeInvalid = 0,
+  RunModeMsi = 1,
+  RunModeConfig = 2,
+  RunModeManualConfig = 3,
+  RunModeFull = 10,
+};
+
+extern const char* const kAppTitle;          // title of the invalid-command-line message
+extern const char* const kMsgBoxTitle;       // "Custom Database Configuration"
+extern const char* const kPageCaption;       // "ZoMel MSDE Installation and Setup"
+
+RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::string& sPassword,
+                         bool& bNTAuthentication);
+bool SplitConfigurationData(const std::string& sData, std::string& sServerName, std::string& sUserID,
+                            std::string& sPassword, bool& bNTAuthentication);
+std::string ConfigurationData(const InstallParameters& p);   // the four fields joined by "|"
+void AddResumeEntry(const std::string& sSwitch, const std::string& sArgument);
+void SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData);
+void RemoveResumeEntry();
+void DeleteResumeData(const std::string& sValueName);
+std::string ScrambleString(const std::string& sText);
+bool MsiRuntimeNeedsUpdate();
+
+void Main();                                  // the whole run

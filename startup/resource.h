@@ -1,0 +1,5 @@
+// Resource identifiers of Tarnwick.exe.
+#pragma once
+#define IDI_APP 1                 // the program's icon
+#define IDR_BANNER_FIRST 201      // six page banners, 201..206
+#define IDR_MANIFEST 1

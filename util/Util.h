@@ -1,0 +1,14 @@
+// Small routines around the operating system, shared by several parts of the
+// program. None keeps state, reports errors or shows anything.
+#pragma once
+#include <string>
+
+long GetOSVersion();                       // -1, 0..7, 100; 5 or more = NT family from NT 4.0
+std::string TrimAtNull(const std::string& s);
+std::string GetShortPath(const std::string& sPath);
+std::string AddBackslash(const std::string& sPath);
+std::string GetComputerNameText();
+bool FileExists(const std::string& sPath);
+bool DllExportExists(const std::string& sLibrary, const std::string& sFunction);
+std::string SplitPath(const std::string& sPath, std::string& sFolder);
+void PumpMessages();
