@@ -103,6 +103,7 @@
   X(DWORD, WaitForInputIdle, (HANDLE hProcess, DWORD dwMilliseconds), (hProcess, dwMilliseconds)) \
   X(HCURSOR, LoadCursorA, (HINSTANCE hInstance, LPCSTR lpCursorName), (hInstance, lpCursorName)) \
   X(HCURSOR, SetCursor, (HCURSOR hCursor), (hCursor)) \
+  X(SHORT, GetKeyState, (int nVirtKey), (nVirtKey)) \
   X(HICON, LoadIconA, (HINSTANCE hInstance, LPCSTR lpIconName), (hInstance, lpIconName)) \
   X(HANDLE, LoadImageA, (HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad), (hInst, name, type, cx, cy, fuLoad)) \
   X(HRSRC, FindResourceA, (HMODULE hModule, LPCSTR lpName, LPCSTR lpType), (hModule, lpName, lpType)) \

@@ -49,6 +49,7 @@ struct ProcessScript {
   std::function<void(DWORD dwProcessId)> OnStart; // e.g. create its windows
   std::function<void()> OnExit;                   // e.g. write registry values
   bool bWaitFails = false;                        // WaitForSingleObject returns WAIT_FAILED
+  DWORD dwIdleMs = 0;                             // WaitForInputIdle times out until this much run time
 };
 void ScriptProcess(const std::string& sMatch, const ProcessScript& script);
 struct Launch {
@@ -59,9 +60,23 @@ struct Launch {
   DWORD cbStartupInfo;
   DWORD dwProcessId;
 };
-const std::vector<Launch>& Launches();
-int OpenHandles();                                // process/thread/find handles still open
+const std::vector<Launch>& Launches();           // every call, dwProcessId 0 when it failed
+int OpenHandles();                                // process/thread/find/token handles still open
 int OpenKeys();                                   // registry handles still open
+bool ProcessRunning(DWORD dwProcessId);           // started and not yet ended
+
+// Registry state, arranged and inspected without handles. Roots are the
+// HKEY_* constants; key paths are relative to them. RegSetString stores the
+// text with its terminating zero, as most programs do.
+void RegSet(HKEY hRoot, const std::string& sKey, const std::string& sName, DWORD dwType,
+            const std::vector<unsigned char>& data);   // creates the key path
+void RegSetString(HKEY hRoot, const std::string& sKey, const std::string& sName, const std::string& sText);
+void RegSetDword(HKEY hRoot, const std::string& sKey, const std::string& sName, DWORD dwValue);
+bool RegGet(HKEY hRoot, const std::string& sKey, const std::string& sName, DWORD* pType,
+            std::vector<unsigned char>* pData);
+std::string RegGetString(HKEY hRoot, const std::string& sKey, const std::string& sName);  // up to the first NUL
+bool RegKeyExists(HKEY hRoot, const std::string& sKey);
+void RegDeleteTree(HKEY hRoot, const std::string& sKey);
 
 // Restart requests and privileges.
 struct ExitWindowsCall { UINT uFlags; DWORD dwReason; bool bPrivilegeEnabled; };
@@ -82,9 +97,12 @@ struct MessageBoxRecord { std::string sText, sCaption; UINT uType; HWND hOwner; 
 const std::vector<MessageBoxRecord>& MessageBoxes();
 void AnswerMessageBoxes(const std::vector<int>& answers);
 
-// The scripted user: called whenever a modal loop finds no message and no
-// due timer. It acts (e.g. Click) and returns true, or returns false when it
-// has nothing more to do, which fails the test as a hang.
+// The scripted user: called whenever GetMessageA finds no message and no
+// due timer. It acts (e.g. Click) and returns true (GetMessageA then returns
+// the message its action caused, or WM_NULL, so the loop re-checks its
+// state), or returns false when it has nothing to do now: the clock then
+// runs on to the next timer; with no timer left the test fails as a hang
+// (std::logic_error).
 void SetUser(std::function<bool()> user);
 
 // Windows of other processes (setup dialogs, the service manager...).
@@ -104,7 +122,10 @@ std::vector<HWND> TopLevelWindows();              // in z-order, first on top
 std::vector<HWND> Children(HWND h);
 HWND FindChildByText(HWND hParent, const std::string& sText);   // any depth
 void Click(HWND hButton);                         // a user click: BM_CLICK when enabled
-void PressKey(HWND hTarget, int vk, bool bAlt = false);   // through the message queue
+// A key press through the message queue: WM_KEYDOWN/WM_KEYUP, or
+// WM_SYSKEYDOWN/WM_SYSKEYUP with Alt; GetKeyState reports the modifiers while
+// the messages are processed.
+void PressKey(HWND hTarget, int vk, bool bAlt = false, bool bShift = false);
 struct SentMessage { HWND h; UINT msg; WPARAM wParam; LPARAM lParam; };
 const std::vector<SentMessage>& MessagesTo(HWND h);     // SendMessageA/PostMessageA to other processes' windows
 
@@ -114,5 +135,48 @@ struct ProcessExit { UINT uExitCode; };
 // Screen: 1024 x 768 pixels at 96 dpi unless set.
 void SetScreen(int cx, int cy, int dpi);
 void SetPaletteDisplay(bool b);                   // RC_PALETTE with 256 entries
+
+// More of the window half. Top-level windows have a 4-pixel frame and, with
+// WS_CAPTION, a 26-pixel caption; WindowInfo::hParent is the owner of a
+// top-level window.
+void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);  // before the queue
+void SetWindowHandler(HWND h, std::function<LRESULT(UINT, WPARAM, LPARAM)> handler);  // other processes' windows
+bool HasCloseCommand(HWND h);                     // its system menu still holds SC_CLOSE
+HWND FocusWindow();
+HWND ForegroundWindow();
+int ActiveTimers();                               // timers set and not killed
+LPCSTR CurrentCursor();                           // resource id of the last SetCursor (IDC_WAIT...), nullptr none
+HICON WindowIcon(HWND h, bool bBig);              // from WM_SETICON
+void AddResource(LPCSTR sType, LPCSTR sName, const std::string& data);  // MAKEINTRESOURCE ids allowed
+
+// Drawing: every GDI object and DC is counted; drawing calls are recorded.
+int GdiObjects();                                 // created objects not yet deleted (stock excluded)
+int DCs();                                        // DCs from GetDC/CreateCompatibleDC/BeginPaint still held
+struct DrawCall {
+  std::string sOp;                                // "FillRect", "BitBlt", "TextOut", "LineTo", "DrawEdge", "Render"...
+  HDC hdc;
+  int x, y, cx, cy;
+  std::string sText;
+  COLORREF color;                                 // text colour for TextOut, brush colour for FillRect
+};
+const std::vector<DrawCall>& DrawCalls();
+void ClearDrawCalls();
+HGDIOBJ Selected(HDC hdc, DWORD objType);         // OBJ_BITMAP, OBJ_FONT, OBJ_PAL...
+COLORREF BrushColor(HBRUSH h);
+bool GetFont(HFONT h, LOGFONTA& lf);
+
+// Pictures and COM.
+int LivePictures();                               // OleCreatePictureIndirect objects not yet released
+void RegisterClassObject(const CLSID& clsid, std::function<HRESULT(REFIID, void**)> create);
+int ComInitialized();                             // CoInitialize minus CoUninitialize
+
+// Internal: Reset calls these.
+void ResetUser();
+void ResetGdi();
+void ResetOle();
+
+// SimKernel.cpp implements the registry, privileges, every kernel32 function,
+// ExitWindowsEx, WaitForInputIdle and the code-page conversions; the other
+// files the rest. Reset() (SimKernel.cpp) calls ResetUser().
 
 }  // namespace sim

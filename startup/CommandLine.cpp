@@ -1,0 +1,238 @@
+// The command line, the run modes and the resume entries that bring the
+// wizard back after a reboot.
+#include <cstring>
+#include <vector>
+#include "platform/Forms.h"
+#include "settings/CRegistry.h"
+#include "startup/MMain.h"
+#include "util/Util.h"
+
+const char* const kAppTitle = "Tarnwick";
+const char* const kMsgBoxTitle = "Custom Database Configuration";
+const char* const kPageCaption = "ZoMel MSDE Installation and Setup";
+
+namespace {
+
+const uint32_t kLocalMachine = 0x80000002u;
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunValue[] = "MSDE Instance Installer";
+const char kResumeKey[] = "SOFTWARE\\LumeDax";
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+
+std::string TrimBlanks(const std::string& s) {
+  size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// The platform's text-to-truth conversion: True/False in any case, or a
+// decimal number (optional sign and point) that is false only when 0.
+bool TextToTruth(const std::string& sText, bool& bValue) {
+  std::string s = Lower(TrimBlanks(sText));
+  if (s == "true" || s == "false") {
+    bValue = s == "true";
+    return true;
+  }
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  bool digits = false, nonZero = false, point = false;
+  for (; i < s.size(); ++i) {
+    if (s[i] >= '0' && s[i] <= '9') {
+      digits = true;
+      nonZero = nonZero || s[i] != '0';
+    } else if (s[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  bValue = nonZero;
+  return true;
+}
+
+// Stored text is UTF-16LE, two bytes to a character.
+std::string Utf16LeToText(const std::vector<unsigned char>& bytes) {
+  size_t count = bytes.size() / 2;
+  if (count == 0) return std::string();
+  std::vector<WCHAR> wide(count);
+  for (size_t i = 0; i < count; ++i) wide[i] = WCHAR(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  int n = api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(count), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string text(size_t(n), '\0');
+  api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(count), &text[0], n, nullptr, nullptr);
+  return text;
+}
+
+// The key of ScrambleString for the 1-based character position.
+unsigned char ScrambleKey(size_t nPosition) {
+  return (unsigned char)(1 + (3 * (nPosition - 1)) % 254);
+}
+
+// ScrambleString cannot carry a text whose last character, scrambled, gives
+// the code 255: reading takes it for a replaced blank. Stored data therefore
+// ends in an extra field, "|" and a letter chosen so that neither case
+// arises; the reader ignores fields after the fourth.
+std::string ProtectEnd(const std::string& sData) {
+  std::string s = sData + "|x";
+  if (((unsigned char)'x' ^ ScrambleKey(s.size())) == 255) s.back() = 'y';
+  return s;
+}
+
+CRegistry LocalMachine() {
+  CRegistry reg;
+  reg.Key(kLocalMachine);
+  return reg;
+}
+
+}  // namespace
+
+std::string ScrambleString(const std::string& sText) {
+  if (sText.empty()) return sText;
+  std::string s = sText;
+  if ((unsigned char)s.back() == 255) s.back() = ' ';
+  unsigned k = 1;
+  for (char& c : s) {
+    c = char((unsigned char)c ^ k);
+    k += 3;
+    if (k > 254) k -= 254;
+  }
+  if (s.back() == ' ') s.back() = char(255);
+  return s;
+}
+
+bool SplitConfigurationData(const std::string& sData, std::string& sServerName, std::string& sUserID,
+                            std::string& sPassword, bool& bNTAuthentication) {
+  if (sData.empty()) return false;
+  std::string data = sData + "|";
+  int field = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    if (data[i] != '|') continue;
+    std::string text = data.substr(start, i - start);
+    switch (field) {
+      case 0: sServerName = text; break;
+      case 1: sUserID = text; break;
+      case 2: sPassword = text; break;
+      case 3:
+        // A fourth field that is no truth value makes the data unusable.
+        if (!TextToTruth(text, bNTAuthentication)) return false;
+        break;
+      default: break;
+    }
+    if (field == 3) return true;
+    ++field;
+    start = i + 1;
+  }
+  return false;
+}
+
+std::string ConfigurationData(const InstallParameters& p) {
+  return p.sServerName + "|" + p.sUserID + "|" + p.sPassword + "|" + (p.bNTAuthentication ? "True" : "False");
+}
+
+RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::string& sPassword,
+                         bool& bNTAuthentication) {
+  std::string search = Lower(App::Command());
+  RunMode result = RunModeInvalid;
+  bool valid = false, invalid = false;
+
+  if (search.empty()) {
+    result = RunModeFull;
+    valid = true;
+  } else {
+    size_t at = search.find("/config");
+    if (at != std::string::npos) {
+      // The name starts one character after "/config" (its separator).
+      std::string name = search.size() > at + 8 ? TrimBlanks(search.substr(at + 8)) : std::string();
+      if (name.empty()) {
+        invalid = true;
+      } else {
+        SettingValue stored = LocalMachine().ReadOnlyReadSetting(kResumeKey, name, SettingValue(""), REG_BINARY);
+        std::string text = stored.kind == SettingValue::Bytes ? Utf16LeToText(stored.bytes) : std::string();
+        search = ScrambleString(text);
+        DeleteResumeData(name);
+        if (SplitConfigurationData(search, sServerName, sUserID, sPassword, bNTAuthentication)) {
+          valid = true;
+          result = RunModeConfig;
+        } else {
+          invalid = true;
+        }
+      }
+    }
+    // After a successful "/config" the search text is the stored data as it
+    // is, not lowered.
+    if (search.find("/msi") != std::string::npos) {
+      valid = true;
+      result = RunModeMsi;
+    }
+    if (search.find("/manualconfig") != std::string::npos) {
+      valid = true;
+      result = RunModeManualConfig;
+    }
+    if (invalid || !valid) {
+      MsgBox("Invalid command line paramiters.\r\n\r\n"
+             "The following are valid parameters:\r\n\r\n"
+             "/Config <configuration data>\r\n\r\n"
+             "/MSI\r\n\r\n"
+             "/MANUALCONFIG",
+             0, kAppTitle);
+      result = RunModeInvalid;
+    }
+  }
+  RemoveResumeEntry();
+  return result;
+}
+
+void AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
+  std::string data = GetShortPath(AddBackslash(App::Path()) + "Tarnwick.exe");
+  if (!sSwitch.empty()) data += " " + sSwitch;
+  if (!sArgument.empty()) data += " " + sArgument;
+  LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);
+}
+
+void SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData) {
+  LocalMachine().WriteSetting(kResumeKey, sValueName, SettingValue(ScrambleString(ProtectEnd(sConfigurationData))),
+                              REG_BINARY);
+}
+
+void RemoveResumeEntry() { LocalMachine().DeleteSetting(kRunKey, kRunValue); }
+
+void DeleteResumeData(const std::string& sValueName) { LocalMachine().DeleteSetting(kResumeKey, sValueName); }
+
+namespace {
+// The record DllGetVersion fills: five 32-bit fields.
+struct DllVersionInfo {
+  DWORD cbSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformID;
+};
+typedef HRESULT(CALLBACK* DllGetVersionProc)(DllVersionInfo*);
+}  // namespace
+
+bool MsiRuntimeNeedsUpdate() {
+  if (!DllExportExists("msi", "DllGetVersion")) return true;
+  HMODULE hMsi = api::LoadLibraryA("msi.dll");
+  if (!hMsi) return true;
+  DllVersionInfo info;
+  std::memset(&info, 0, sizeof(info));
+  info.cbSize = sizeof(info);
+  HRESULT hr = E_FAIL;
+  if (FARPROC proc = api::GetProcAddress(hMsi, "DllGetVersion"))
+    hr = reinterpret_cast<DllGetVersionProc>(reinterpret_cast<void*>(proc))(&info);
+  api::FreeLibrary(hMsi);
+  if (hr != 0) return true;
+  int32_t major = int32_t(info.dwMajorVersion), minor = int32_t(info.dwMinorVersion),
+          build = int32_t(info.dwBuildNumber);
+  if (major < 1) return true;
+  if (major == 1 && minor < 10) return true;
+  if (build < 1029) return true;
+  return false;
+}

@@ -1,0 +1,426 @@
+// The command line, the configuration data, the resume entries with their
+// scrambling, and the Windows Installer version test.
+#include <string>
+#include <vector>
+#include "settings/CRegistry.h"
+#include "startup/MMain.h"
+#include "tests/check.h"
+#include "tests/sim/Sim.h"
+
+namespace {
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunValue[] = "MSDE Instance Installer";
+const char kResumeKey[] = "SOFTWARE\\LumeDax";
+const char kInvalidText[] =
+    "Invalid command line paramiters.\r\n\r\nThe following are valid parameters:\r\n\r\n"
+    "/Config <configuration data>\r\n\r\n/MSI\r\n\r\n/MANUALCONFIG";
+
+struct Parsed {
+  RunMode mode;
+  InstallParameters p;
+};
+
+Parsed Parse(const std::string& sArguments, const InstallParameters& start = InstallParameters()) {
+  sim::SetCommandLine(sArguments);
+  Parsed r{RunModeInvalid, start};
+  r.mode = ParseCommandLine(r.p.sServerName, r.p.sUserID, r.p.sPassword, r.p.bNTAuthentication);
+  return r;
+}
+
+// A fresh machine with the wizard's Run entry present.
+void Fresh() {
+  sim::Reset();
+  sim::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, "C:\\SETUP\\TARNWICK.EXE /MSI");
+  sim::RegSetString(HKEY_LOCAL_MACHINE, kRunKey, "Other", "other.exe");
+}
+
+bool RunEntryPresent() { return sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr, nullptr); }
+
+bool InvalidMessageShown() {
+  const auto& boxes = sim::MessageBoxes();
+  return boxes.size() == 1 && boxes[0].sText == kInvalidText && boxes[0].sCaption == "Tarnwick" &&
+         boxes[0].uType == 0;
+}
+
+std::vector<unsigned char> Utf16(const std::string& s) {
+  std::vector<unsigned char> out;
+  if (s.empty()) return out;
+  std::vector<WCHAR> wide(s.size());
+  api::MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), wide.data(), int(wide.size()));
+  for (WCHAR w : wide) {
+    out.push_back((unsigned char)(unsigned(w) & 0xFF));
+    out.push_back((unsigned char)(unsigned(w) >> 8));
+  }
+  return out;
+}
+
+std::string FromUtf16(const std::vector<unsigned char>& b) {
+  std::vector<WCHAR> wide;
+  for (size_t i = 0; i + 1 < b.size(); i += 2) wide.push_back(WCHAR(b[i] | (b[i + 1] << 8)));
+  if (wide.empty()) return std::string();
+  std::string s(wide.size(), '\0');
+  api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &s[0], int(s.size()), nullptr, nullptr);
+  return s;
+}
+
+// Resume data exactly as the specified writer stores it: scrambled text,
+// UTF-16LE bytes, no end protection.
+void PlantResumeData(const std::string& sName, const std::string& sData) {
+  sim::RegSet(HKEY_LOCAL_MACHINE, kResumeKey, sName, REG_BINARY, Utf16(ScrambleString(sData)));
+}
+
+// What the reader makes of a stored value: the bytes as text, unscrambled.
+std::string ReadBack(const std::string& sName) {
+  std::vector<unsigned char> stored;
+  if (!sim::RegGet(HKEY_LOCAL_MACHINE, kResumeKey, sName, nullptr, &stored)) return "<missing>";
+  return ScrambleString(FromUtf16(stored));
+}
+
+unsigned char KeyAt(size_t nPosition) { return (unsigned char)(1 + 3 * (nPosition - 1) % 254); }
+
+}  // namespace
+
+// ------------------------------------------------------------ switches
+
+TEST(EmptyCommandLineRunsInFull) {
+  Fresh();
+  Parsed r = Parse("");
+  CHECK_EQ(long(r.mode), long(RunModeFull));
+  CHECK(sim::MessageBoxes().empty());
+  CHECK(!RunEntryPresent());
+  CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr, nullptr));
+  CHECK_EQ(sim::OpenKeys(), 0);
+}
+
+TEST(SwitchesMatchInAnyCaseAndTheLastTestWins) {
+  struct { const char* line; RunMode mode; } cases[] = {
+      {"/msi", RunModeMsi},
+      {"/MSI", RunModeMsi},
+      {"/Msi extra", RunModeMsi},
+      {"/ManualConfig", RunModeManualConfig},
+      {"/msi /manualconfig", RunModeManualConfig},
+      {"/manualconfig /msi", RunModeManualConfig},
+      {"x/msiy", RunModeMsi},
+  };
+  for (const auto& c : cases) {
+    Fresh();
+    CHECK_EQ(long(Parse(c.line).mode), long(c.mode));
+    CHECK(sim::MessageBoxes().empty());
+    CHECK(!RunEntryPresent());
+  }
+}
+
+TEST(UnknownSwitchShowsTheListAndRemovesTheRunEntry) {
+  for (const char* line : {"/x", "/install", "config", "/ms i"}) {
+    Fresh();
+    InstallParameters start{"srv", "usr", "pwd", true};
+    Parsed r = Parse(line, start);
+    CHECK_EQ(long(r.mode), long(RunModeInvalid));
+    CHECK(InvalidMessageShown());
+    CHECK(!RunEntryPresent());
+    CHECK_EQ(r.p.sServerName, std::string("srv"));
+    CHECK(r.p.bNTAuthentication);
+  }
+}
+
+// ------------------------------------------------------------ /config
+
+TEST(ConfigReadsDeletesAndFillsTheFields) {
+  Fresh();
+  PlantResumeData("38475.51", "MYSRV|admin|Secret|True");
+  PlantResumeData("other", "a|b|c|False");
+  Parsed r = Parse("/CONFIG 38475.51");
+  CHECK_EQ(long(r.mode), long(RunModeConfig));
+  CHECK_EQ(r.p.sServerName, std::string("MYSRV"));
+  CHECK_EQ(r.p.sUserID, std::string("admin"));
+  CHECK_EQ(r.p.sPassword, std::string("Secret"));
+  CHECK(r.p.bNTAuthentication);
+  CHECK(sim::MessageBoxes().empty());
+  CHECK_EQ(ReadBack("38475.51"), std::string("<missing>"));
+  CHECK(ReadBack("other") != "<missing>");
+  CHECK(!RunEntryPresent());
+  CHECK_EQ(sim::OpenKeys(), 0);
+}
+
+TEST(ConfigValueNameRules) {
+  // No blank: the first character of the name is lost.
+  Fresh();
+  PlantResumeData("123", "a|b|c|False");
+  Parsed r = Parse("/configX123");
+  CHECK_EQ(long(r.mode), long(RunModeConfig));
+  CHECK(!r.p.bNTAuthentication);
+  // Everything up to the end of the line is the name.
+  Fresh();
+  PlantResumeData("12 /msi", "a|b|c|False");
+  CHECK_EQ(long(Parse("/config 12 /msi").mode), long(RunModeConfig));
+  CHECK_EQ(ReadBack("12 /msi"), std::string("<missing>"));
+  // Blanks around the name do not count.
+  Fresh();
+  PlantResumeData("7", "a|b|c|1");
+  CHECK_EQ(long(Parse("/config    7   ").mode), long(RunModeConfig));
+}
+
+TEST(ConfigWithoutUsableDataIsInvalid) {
+  for (const char* line : {"/config", "/config ", "/config    ", "/config 99"}) {
+    Fresh();
+    CHECK_EQ(long(Parse(line).mode), long(RunModeInvalid));
+    CHECK(InvalidMessageShown());
+    CHECK(!RunEntryPresent());
+  }
+  // Data with too few fields, or a fourth field that is no truth value, is
+  // deleted all the same.
+  for (const char* data : {"a|b|c", "", "a|b|c|maybe", "a|b|c|"}) {
+    Fresh();
+    PlantResumeData("5", data);
+    CHECK_EQ(long(Parse("/config 5").mode), long(RunModeInvalid));
+    CHECK(InvalidMessageShown());
+    CHECK_EQ(ReadBack("5"), std::string("<missing>"));
+  }
+}
+
+TEST(ConfigDataReplacesTheSearchText) {
+  Fresh();
+  PlantResumeData("1 /manualconfig", "a|b|c|True");
+  CHECK_EQ(long(Parse("/config 1 /manualconfig").mode), long(RunModeConfig));
+  Fresh();
+  PlantResumeData("1", "a|b|c|True");
+  CHECK_EQ(long(Parse("/msi /config 1").mode), long(RunModeConfig));
+  Fresh();
+  PlantResumeData("2", "a|b|c|True|/manualconfig");
+  CHECK_EQ(long(Parse("/config 2").mode), long(RunModeManualConfig));
+  Fresh();
+  PlantResumeData("3", "srv/msi|b|c|True");
+  Parsed r = Parse("/config 3");
+  CHECK_EQ(long(r.mode), long(RunModeMsi));
+  CHECK_EQ(r.p.sServerName, std::string("srv/msi"));
+}
+
+// ------------------------------------------------------------ configuration data
+
+TEST(SplitConfigurationDataCases) {
+  std::string s = "s0", u = "u0", p = "p0";
+  bool nt = false;
+  CHECK(SplitConfigurationData("a|b|c|True", s, u, p, nt));
+  CHECK_EQ(s + u + p, std::string("abc"));
+  CHECK(nt);
+
+  s = u = p = "old";
+  nt = true;
+  CHECK(!SplitConfigurationData("a|b|c", s, u, p, nt));
+  CHECK_EQ(s + u + p, std::string("abc"));   // assigned fields stay assigned
+  CHECK(nt);
+
+  CHECK(SplitConfigurationData("x|y|z|False|rest|more", s, u, p, nt));
+  CHECK_EQ(s + u + p, std::string("xyz"));
+  CHECK(!nt);
+
+  nt = true;
+  CHECK(SplitConfigurationData("|||0", s, u, p, nt));
+  CHECK_EQ(s + u + p, std::string());
+  CHECK(!nt);
+
+  s = "keep";
+  CHECK(!SplitConfigurationData("", s, u, p, nt));
+  CHECK_EQ(s, std::string("keep"));
+
+  nt = true;
+  CHECK(!SplitConfigurationData("a|b|c|yes", s, u, p, nt));
+  CHECK(nt);
+}
+
+TEST(TruthWordsAndNumbers) {
+  struct { const char* field; bool ok; bool value; } cases[] = {
+      {"TRUE", true, true},  {"false", true, false}, {"tRuE", true, true},  {"-1", true, true},
+      {"0", true, false},    {"0.0", true, false},   {"+0", true, false},   {"2.5", true, true},
+      {".5", true, true},    {" 1 ", true, true},    {"000", true, false},  {"", false, false},
+      {"1e", false, false},  {"--1", false, false},  {".", false, false},   {"Truth", false, false},
+      {"1.2.3", false, false},
+  };
+  for (const auto& c : cases) {
+    std::string s, u, p;
+    bool nt = !c.value;
+    bool ok = SplitConfigurationData(std::string("s|u|p|") + c.field, s, u, p, nt);
+    CHECK_EQ(ok, c.ok);
+    if (ok) CHECK_EQ(nt, c.value);
+  }
+}
+
+TEST(ConfigurationDataJoinsTheFields) {
+  CHECK_EQ(ConfigurationData(InstallParameters{"ZoMEL", "sa", "vormasi17", false}),
+           std::string("ZoMEL|sa|vormasi17|False"));
+  CHECK_EQ(ConfigurationData(InstallParameters{"", "", "", true}), std::string("|||True"));
+}
+
+// ------------------------------------------------------------ scrambling
+
+TEST(ScrambleStringExamples) {
+  CHECK_EQ(ScrambleString("abc"), std::string("\x60\x66\x64"));
+  CHECK_EQ(ScrambleString("\x60\x66\x64"), std::string("abc"));
+  CHECK_EQ(ScrambleString(""), std::string());
+  CHECK_EQ(ScrambleString(ScrambleString("ab ")), std::string("ab\xff"));
+  // The 52nd key is 154 and 101 ("e") XOR 154 is 255: the plain algorithm
+  // cannot carry such a text.
+  for (size_t n : {52u, 306u, 560u}) {
+    std::string t(n - 1, 'x');
+    t += 'e';
+    CHECK(ScrambleString(ScrambleString(t)) != t);
+  }
+}
+
+TEST(ScrambleStringIsItsOwnInverseOtherwise) {
+  std::string t;
+  for (size_t n = 1; n <= 600; ++n) {
+    t += char('A' + n % 50);
+    unsigned char last = (unsigned char)t.back();
+    if ((last ^ KeyAt(n)) == 255 || last == ' ') continue;
+    CHECK_EQ(ScrambleString(ScrambleString(t)), t);
+    if (ScrambleString(ScrambleString(t)) != t) break;
+  }
+}
+
+// ------------------------------------------------------------ resume data
+
+// Whatever the length and the last character, stored data comes back with
+// every character, followed only by fields the reader ignores.
+TEST(ResumeDataSurvivesEveryLength) {
+  sim::Reset();
+  for (size_t n = 1; n <= 600; ++n) {
+    std::string pattern;
+    for (size_t i = 0; i + 1 < n; ++i) pattern += char(i % 3 ? 'a' + i % 26 : 0xC0 + i % 60);
+    const char lasts[] = {'e', char(255 ^ KeyAt(n)), ' ', char(255)};
+    for (char last : lasts) {
+      std::string data = pattern + last;
+      SaveResumeData("stamp", data);
+      std::string back = ReadBack("stamp");
+      bool ok = back.size() == data.size() + 2 && back.compare(0, data.size(), data) == 0 &&
+                back[data.size()] == '|';
+      CHECK(ok);
+      if (!ok) {
+        std::printf("    length %zu, last code %d\n", n, int((unsigned char)last));
+        return;
+      }
+    }
+  }
+}
+
+TEST(ResumeRoundTripThroughTheCommandLine) {
+  for (size_t n = 4; n <= 600; ++n) {
+    Fresh();
+    std::string tail = n >= 15 ? (n % 2 ? "|sa|pw|True" : "|sa|pw|False") : "|||1";
+    std::string server;
+    while (server.size() + tail.size() < n) server += char(server.size() % 7 ? 'a' + server.size() % 26 : 0xE9);
+    std::string data = server + tail;
+    SaveResumeData("38475.5", data);
+    Parsed r = Parse("/Config 38475.5");
+    bool ok = r.mode == RunModeConfig && ConfigurationData(r.p) == (n >= 15 ? data : server + "|||True");
+    CHECK(ok);
+    if (!ok) {
+      std::printf("    length %zu: mode %ld\n", n, long(r.mode));
+      return;
+    }
+    CHECK_EQ(ReadBack("38475.5"), std::string("<missing>"));
+  }
+}
+
+TEST(ResumeDataWrittenByTheSpecifiedFormStillReads) {
+  Fresh();
+  PlantResumeData("38000.25", "OLDSRV|sa|pw|False");
+  Parsed r = Parse("/config 38000.25");
+  CHECK_EQ(long(r.mode), long(RunModeConfig));
+  CHECK_EQ(ConfigurationData(r.p), std::string("OLDSRV|sa|pw|False"));
+}
+
+TEST(ResumeDataIsBinaryUnderLumeDax) {
+  sim::Reset();
+  SaveResumeData("46362.5", "a|b|c|True");
+  DWORD type = 0;
+  std::vector<unsigned char> stored;
+  CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "46362.5", &type, &stored));
+  CHECK_EQ(long(type), long(REG_BINARY));
+  CHECK_EQ(stored.size(), size_t(2 * std::string("a|b|c|True|x").size()));
+  CHECK_EQ(int(stored[0]), int('a' ^ 1));
+  CHECK_EQ(int(stored[1]), 0);
+  DeleteResumeData("46362.5");
+  CHECK(!sim::RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "46362.5", nullptr, nullptr));
+  DeleteResumeData("46362.5");   // missing: no error
+  RemoveResumeEntry();
+  CHECK_EQ(sim::OpenKeys(), 0);
+}
+
+TEST(ResumeEntryNamesTheShortProgramPath) {
+  sim::Reset();
+  sim::SetProgramPath("C:\\Program Files\\ZoMel Setup\\Tarnwick.exe");
+  sim::SetShortName("C:\\Program Files\\ZoMel Setup", "C:\\PROGRA~1\\ZOMELS~1");
+  AddResumeEntry("/Config", "46362.5");
+  DWORD type = 0;
+  CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &type, nullptr));
+  CHECK_EQ(long(type), long(REG_SZ));
+  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
+           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /Config 46362.5"));
+  AddResumeEntry("/MSI", "");
+  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
+           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /MSI"));
+  AddResumeEntry("", "");
+  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
+           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe"));
+  sim::SetProgramPath("C:\\Tarnwick.exe");
+  AddResumeEntry("/MSI", "");
+  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::string("C:\\Tarnwick.exe /MSI"));
+  RemoveResumeEntry();
+  CHECK(!RunEntryPresent());
+  CHECK_EQ(sim::OpenKeys(), 0);
+}
+
+// ------------------------------------------------------------ Windows Installer version
+
+namespace {
+struct VersionInfo { DWORD cbSize, dwMajor, dwMinor, dwBuild, dwPlatform; };
+VersionInfo g_version;
+HRESULT g_result;
+DWORD g_cbSeen;
+
+HRESULT CALLBACK FakeDllGetVersion(VersionInfo* p) {
+  g_cbSeen = p->cbSize;
+  if (g_result == 0) {
+    p->dwMajor = g_version.dwMajor;
+    p->dwMinor = g_version.dwMinor;
+    p->dwBuild = g_version.dwBuild;
+  }
+  return g_result;
+}
+
+bool NeedsUpdate(DWORD major, DWORD minor, DWORD build, HRESULT result = 0) {
+  sim::Reset();
+  sim::AddLibrary("msi.dll", {{"DllGetVersion", reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeDllGetVersion))}});
+  g_version = VersionInfo{0, major, minor, build, 1};
+  g_result = result;
+  g_cbSeen = 0;
+  bool r = MsiRuntimeNeedsUpdate();
+  CHECK_EQ(long(g_cbSeen), 20L);
+  CHECK_EQ(sim::LoadedLibraries(), 0);
+  return r;
+}
+}  // namespace
+
+TEST(MsiRuntimeVersions) {
+  CHECK(NeedsUpdate(1, 0, 1000));
+  CHECK(NeedsUpdate(1, 1, 1029));
+  CHECK(NeedsUpdate(2, 0, 1000));
+  CHECK(NeedsUpdate(0, 99, 9999));
+  CHECK(NeedsUpdate(1, 9, 9999));
+  CHECK(NeedsUpdate(0xFFFFFFFF, 0, 5000));   // compared as signed: -1
+  CHECK(NeedsUpdate(3, 0, 3790, E_FAIL));
+  CHECK(!NeedsUpdate(1, 10, 1029));
+  CHECK(!NeedsUpdate(1, 11, 2405));
+  CHECK(!NeedsUpdate(2, 0, 2600));
+  CHECK(!NeedsUpdate(4, 5, 6001));
+}
+
+TEST(MsiRuntimeWithoutTheLibraryOrExport) {
+  sim::Reset();
+  CHECK(MsiRuntimeNeedsUpdate());
+  sim::AddLibrary("msi.dll", {});
+  CHECK(MsiRuntimeNeedsUpdate());
+  CHECK_EQ(sim::LoadedLibraries(), 0);
+}
