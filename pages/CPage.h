@@ -3,6 +3,7 @@
 // five navigation buttons, the Cancel confirmation, the refusal to close
 // without a result, the F4 rule and the window rectangle saved on unload.
 #pragma once
+#include <cstdint>
 #include "platform/Forms.h"
 
 enum PageResult : long {
@@ -15,9 +16,9 @@ enum PageResult : long {
   PageResultFailed = 800000000,
 };
 
-// Left, Top, Right, Bottom in pixels.
+// Left, Top, Right, Bottom in pixels: four signed 32-bit numbers, 16 bytes.
 struct WindowRect {
-  long Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
 // Control ids of the common frame. cmdNav(index) has the id NavId(index).
@@ -30,6 +31,8 @@ IPicture* CreateBitmapPicture(HDC hdcSrc, int nLeft, int nTop, int nWidth, int n
 IPicture* CreatePictureFromBitmap(HBITMAP hBmp, HPALETTE hPal);
 HWND TaskbarProxy();                       // the hidden owner window of every page
 void SetTaskbarProxy(HWND hWnd);
+HBITMAP CreateBannerBitmap(int nBanner);   // the page's 512 x 67 banner, 24 bits; nullptr when missing
+extern const char* const kFooterText;      // the maker's rights line of every page
 
 class CPage : public CForm {
 public:
@@ -45,6 +48,9 @@ protected:
   void EnableNav(int nIndex, bool b) { SetEnabled(NavId(nIndex), b); }
   void Close();                             // unload the page (page result must be set)
   void Form_Load() override;                // frame, banner, footer, buttons
+  void AddSeparator(int nId);               // the thin line above the footer (Line1)
+  double ClientWidthTwips();
+  double NavTopTwips();                     // top of picNav inside the client area
   bool Form_QueryUnload() override;
   void Form_Unload() override;
   void Control_Click(int nId) override;

@@ -32,6 +32,7 @@ int MousePointer();
 namespace App {
 std::string Path();           // folder of the running program (no trailing "\" unless a root)
 std::string Command();        // argument string after the program's own path
+std::string CommandFrom(const std::string& sCommandLine);   // the same, from a whole command line
 std::string Title();
 std::string Environ(const std::string& sName);
 HINSTANCE Instance();
@@ -52,7 +53,11 @@ public:
 
   HWND hWnd();                        // creates the window and runs Form_Load on first need
   bool Loaded() const { return m_hWnd != nullptr; }
-  void Show(bool bModal, HWND hOwner = nullptr);   // modal: returns once the form is unloaded
+  // Modal: the owner is disabled and a nested message loop runs until the
+  // form is unloaded. The loop gives the form's keys to Form_KeyDown first,
+  // then handles Tab/Shift+Tab (enabled buttons), Enter/Space (the focused
+  // button), Esc (the cancel button, when enabled) and Alt+access keys.
+  void Show(bool bModal, HWND hOwner = nullptr);
   bool Unload();                      // false when Form_QueryUnload refused
 
   void SetCaption(const std::string& s);
@@ -69,7 +74,11 @@ public:
   HWND AddButton(int nId, double l, double t, double w, double h, const std::string& s,
                  int nParentId = 0);
   HWND AddLine(int nId, double l, double t, double w, int nParentId = 0);
+  void AdoptControl(int nId, HWND h, bool bTabStop = true);   // a custom control created in this form
   void SetCancelButton(int nId);      // Esc presses it (when enabled)
+  void SetFocusControl(int nId);      // focus on show (or now, when shown)
+  void SetPicture(int nId, HBITMAP hBmp);   // picture box shows the bitmap; the form deletes it
+  void SetOwner(HWND hOwner);         // owner of the window once it is created
   HWND Control(int nId) const;
   void SetText(int nId, const std::string& s);
   std::string Text(int nId) const;
@@ -78,6 +87,9 @@ public:
   void SetVisible(int nId, bool b);
   bool Visible(int nId) const;
   void SetFont(int nId, const FontSpec& f);
+
+  // Presses a control the way the user would: only when enabled and visible.
+  void PressControl(int nId);
 
   // Timers: one tick per interval while enabled.
   void SetTimer(int nId, UINT nIntervalMs, bool bEnabled);

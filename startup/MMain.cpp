@@ -1,0 +1,154 @@
+// The entry routine: the hidden owner window, the first window position, the
+// run mode and the order of the pages.
+#include <cmath>
+#include "pages/frmConfigureMSDE.h"
+#include "pages/frmGetServerInfo.h"
+#include "pages/frmInstallMSDE.h"
+#include "pages/frmInstallMSI.h"
+#include "pages/frmReadyToInstallMSDE.h"
+#include "pages/frmWelcome.h"
+#include "startup/MMain.h"
+#include "startup/WizardSequence.h"
+#include "startup/resource.h"
+
+namespace {
+
+const char kDefaultServerName[] = "ZoMEL";
+const char kDefaultUserID[] = "sa";
+const char kDefaultPassword[] = "vormasi17";
+
+// Owns the wizard's one taskbar button; lies far outside every screen.
+// Closing it from the taskbar would take the open page with it, unasked:
+// it refuses every close request until Main lets it go.
+class frmTaskbarProxy : public CForm {
+public:
+  void Release() {
+    m_bReleasing = true;
+    Unload();
+  }
+
+protected:
+  void Form_Load() override { SetSizeTwips(7560, 5835); }
+  bool Form_QueryUnload() override { return m_bReleasing; }
+
+private:
+  bool m_bReleasing = false;
+};
+
+// Each step gets a new page object, released when the step is over.
+struct ProgramPages : WizardPages {
+  long Welcome(IPicture*& o, WindowRect* r) override {
+    frmWelcome f;
+    return f.DisplayDialog(o, r);
+  }
+  long InstallMSI(IPicture*& o, WindowRect* r) override {
+    frmInstallMSI f;
+    return f.DisplayDialog(o, r);
+  }
+  long GetServerInfo(IPicture*& o, WindowRect* r, std::string& s1, std::string& s2, std::string& s3,
+                     bool& b) override {
+    frmGetServerInfo f;
+    return f.DisplayDialog(o, r, s1, s2, s3, b);
+  }
+  long ReadyToInstall(IPicture*& o, WindowRect* r) override {
+    frmReadyToInstallMSDE f;
+    return f.DisplayDialog(o, r);
+  }
+  long InstallMSDE(IPicture*& o, WindowRect* r, std::string s1, std::string s2, std::string s3,
+                   bool b) override {
+    frmInstallMSDE f;
+    return f.DisplayDialog(o, r, s1, s2, s3, b);
+  }
+  long ConfigureMSDE(IPicture*& o, WindowRect* r, std::string s1, std::string s2, std::string s3,
+                     bool b) override {
+    frmConfigureMSDE f;
+    return f.DisplayDialog(o, r, s1, s2, s3, b);
+  }
+};
+
+void ApplyDefaults(InstallParameters& p) {
+  if (p.sServerName.empty()) p.sServerName = kDefaultServerName;
+  if (p.sUserID.empty()) p.sUserID = kDefaultUserID;
+  if (p.sPassword.empty()) p.sPassword = kDefaultPassword;
+}
+
+}  // namespace
+
+void FirstWindowPosition(double dScreenWidth, double dScreenHeight, double dTwipsPerPixelX,
+                         double dTwipsPerPixelY, WindowRect& rect) {
+  // nearbyint rounds a half to the even neighbour in the default mode.
+  rect.Left = (int32_t)std::nearbyint(dScreenWidth / dTwipsPerPixelX / 2 - 6615 / dTwipsPerPixelX / 2);
+  rect.Top = (int32_t)std::nearbyint(dScreenHeight / dTwipsPerPixelY / 2.5 - 4575 / dTwipsPerPixelY / 2);
+}
+
+void RunWizard(WizardPages& pages) {
+  frmTaskbarProxy proxy;
+  proxy.SetCaption(kPageCaption);
+  HWND hProxy = proxy.hWnd();
+  if (HICON hIcon = api::LoadIconA(App::Instance(), MAKEINTRESOURCEA(IDI_APP))) {
+    api::SendMessageA(hProxy, WM_SETICON, ICON_BIG, (LPARAM)hIcon);
+    api::SendMessageA(hProxy, WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
+  }
+  proxy.MoveTwips(-7560, -150000, 0, 0);
+  proxy.Show(false);
+  SetTaskbarProxy(hProxy);
+
+  WindowRect rect;
+  FirstWindowPosition(Screen::Width(), Screen::Height(), Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY(),
+                      rect);
+
+  InstallParameters p;
+  IPicture* oPicture = nullptr;
+  bool bWelcomeDone = false, bCancelled = false, bConfigure = false;
+
+  const RunMode eMode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+  bool bFullSequence = false;
+  switch (eMode) {
+    case RunModeInvalid:
+      break;
+    case RunModeConfig:
+      bConfigure = true;
+      break;
+    case RunModeManualConfig:
+      pages.GetServerInfo(oPicture, &rect, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+      bFullSequence = true;
+      break;
+    default:
+      bFullSequence = true;
+      break;
+  }
+
+  if (bFullSequence) {
+    if (pages.Welcome(oPicture, &rect) == PageResultNext) {
+      ApplyDefaults(p);
+      bWelcomeDone = true;
+    }
+    if (bWelcomeDone && MsiRuntimeNeedsUpdate()) {
+      long nResult = pages.InstallMSI(oPicture, &rect);
+      if (nResult == PageResultCancel || nResult == PageResultFinish) bCancelled = true;
+    }
+    if (!bCancelled) {
+      for (;;) {
+        pages.GetServerInfo(oPicture, &rect, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+        if (pages.ReadyToInstall(oPicture, &rect) == PageResultBack) continue;
+        long nResult = pages.InstallMSDE(oPicture, &rect, p.sServerName, p.sUserID, p.sPassword,
+                                         p.bNTAuthentication);
+        if (nResult == PageResultBack) continue;
+        if (nResult == PageResultNext) bConfigure = true;
+        break;
+      }
+    }
+  }
+
+  if (!bCancelled && bConfigure)
+    pages.ConfigureMSDE(oPicture, &rect, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+
+  SetTaskbarProxy(nullptr);
+  proxy.Release();
+  if (oPicture) oPicture->Release();
+}
+
+void Main() {
+  ProgramPages pages;
+  RunWizard(pages);
+}
