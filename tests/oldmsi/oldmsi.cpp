@@ -1,0 +1,18 @@
+// A Windows Installer library that reports version 1.1.1029, too old for the
+// engine packages. Placed beside the wizard it is found before the system's
+// msi.dll, so the wizard offers the runtime setup page as it would on an
+// unpatched Windows 2000.
+#include <windows.h>
+
+struct DllVersionInfo {
+  DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
+};
+
+extern "C" __declspec(dllexport) HRESULT WINAPI DllGetVersion(DllVersionInfo* pdvi) {
+  if (!pdvi || pdvi->cbSize < sizeof(DllVersionInfo)) return E_INVALIDARG;
+  pdvi->dwMajorVersion = 1;
+  pdvi->dwMinorVersion = 1;
+  pdvi->dwBuildNumber = 1029;
+  pdvi->dwPlatformID = 2;  // DLLVER_PLATFORM_NT
+  return S_OK;
+}

@@ -1,0 +1,25 @@
+#include "util/Restart.h"
+#include "platform/MAPI_Declares.h"
+
+namespace {
+// Best effort: a failure here shows up as a refused ExitWindowsEx.
+void EnableShutdownPrivilege() {
+  HANDLE hToken = nullptr;
+  if (!api::OpenProcessToken(api::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                             &hToken))
+    return;
+  TOKEN_PRIVILEGES tp = {};
+  // Spelled out: the header macro is a wide string in some header sets.
+  if (api::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &tp.Privileges[0].Luid)) {
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    api::AdjustTokenPrivileges(hToken, FALSE, &tp, 0, nullptr, nullptr);
+  }
+  api::CloseHandle(hToken);
+}
+}  // namespace
+
+bool RequestRestart() {
+  EnableShutdownPrivilege();
+  return api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
+}
