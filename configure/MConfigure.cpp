@@ -1,0 +1,212 @@
+#include "configure/MConfigure.h"
+#include <cstdio>
+#include "configure/MAutomation.h"
+#include "platform/Forms.h"
+#include "util/Util.h"
+
+const char* const kSqlToolsFolder = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\\";
+
+namespace {
+
+const char* const kManagerClass = "SQLManagerApplicationClass";
+const char* const kManagerTitle = "SQL Server Service Manager";
+const char* const kAutoStartCaption = "&Auto-start service when OS starts";
+const char* const kAdminLogin = "sa";
+const char* const kAdminPassword = "ruzal";
+const long kStandardLogin = 2;
+
+const char* const kServerClass = "{10020200-E260-11CF-AE68-00AA004A34D5}";
+const char* const kServerInterface = "{10020206-E260-11CF-AE68-00AA004A34D5}";
+const char* const kLoginClass = "{10021300-E260-11CF-AE68-00AA004A34D5}";
+const char* const kLoginInterface = "{10021306-E260-11CF-AE68-00AA004A34D5}";
+
+void Report(IConfigurationProgress* oProgress, const char* sText, bool bRepaint) {
+  if (!oProgress) return;
+  oProgress->ConfigurationCallback(sText);
+  if (bRepaint) oProgress->Refresh();
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+STARTUPINFOA EmptyStartupInfo() {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  return si;
+}
+
+// CreateProcessA may write into the command line, so it gets its own buffer.
+bool Start(const char* sApplication, const std::string& sCommandLine, const char* sDirectory,
+           STARTUPINFOA& si, PROCESS_INFORMATION& pi) {
+  std::vector<char> cmd(sCommandLine.begin(), sCommandLine.end());
+  cmd.push_back('\0');
+  pi = PROCESS_INFORMATION();
+  return api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                             nullptr, sDirectory, &si, &pi) != FALSE;
+}
+
+// Keeps the page painted while the process runs; a time-out only repeats.
+void WaitForProcess(const PROCESS_INFORMATION& pi, bool bInputIdle) {
+  DWORD r;
+  do {
+    PumpMessages();
+    r = bInputIdle ? api::WaitForInputIdle(pi.hProcess, 500) : api::WaitForSingleObject(pi.hProcess, 500);
+  } while (r != 0 && r != WAIT_FAILED);
+  api::CloseHandle(pi.hThread);
+  api::CloseHandle(pi.hProcess);
+}
+
+void StartServiceManager(IConfigurationProgress* oProgress) {
+  HWND hManager = api::FindWindowA(kManagerClass, kManagerTitle);
+  if (!hManager) {
+    std::string sManager = GetShortPath(std::string(kSqlToolsFolder) + "sqlmangr.exe");
+    if (FileExists(sManager)) {
+      STARTUPINFOA si = EmptyStartupInfo();
+      PROCESS_INFORMATION pi;
+      std::string sOwnFolder = App::Path();
+      if (Start(sManager.c_str(), "/n", sOwnFolder.c_str(), si, pi)) {
+        WaitForProcess(pi, true);
+        Report(oProgress, "SQL Manager started successfully....", true);
+      }
+    }
+    hManager = api::FindWindowA(kManagerClass, kManagerTitle);
+    if (!hManager) return;
+  }
+  HWND hBox = api::FindWindowExA(hManager, nullptr, "Button", kAutoStartCaption);
+  if (hBox && api::SendMessageA(hBox, BM_GETCHECK, 0, 0) != BST_CHECKED)
+    api::SendMessageA(hBox, BM_SETCHECK, BST_CHECKED, 0);
+  api::Sleep(1000);
+  api::PostMessageA(hManager, WM_CLOSE, 0, 0);
+}
+
+// True when a way of starting the service was launched and waited for.
+bool StartInstanceService(const std::string& sServerName, bool bDefault, const std::string& sComputer) {
+  STARTUPINFOA si = EmptyStartupInfo();
+  PROCESS_INFORMATION pi;
+  if (GetOSVersion() >= 5) {
+    std::string sComspec = App::Environ("COMSPEC");
+    if (!FileExists(sComspec)) return false;
+    std::string sLine = QuoteProgramPath(sComspec) + " /C net start " +
+                        (bDefault ? std::string("MSSQLSERVER") : "MSSQL$" + sServerName);
+    std::string sFolder;
+    SplitPath(sComspec, sFolder);
+    si.wShowWindow = 0;
+    if (!Start(nullptr, sLine, sFolder.empty() ? nullptr : sFolder.c_str(), si, pi)) return false;
+    WaitForProcess(pi, false);
+    return true;
+  }
+  std::string sScm = GetShortPath(std::string(kSqlToolsFolder) + "scm.exe");
+  if (!FileExists(sScm)) return false;
+  std::string sLine = QuoteProgramPath(sScm) + " -Action 1 -Silent 1 -Server " + sComputer + " -Service MSSQL" +
+                      (bDefault ? std::string() : "$" + sServerName);
+  char sNoTitle[1] = {'\0'};
+  si.lpTitle = sNoTitle;
+  if (!Start(nullptr, sLine, nullptr, si, pi)) return false;
+  WaitForProcess(pi, true);
+  return true;
+}
+
+AutoRef ConnectServer(const std::string& sServer, const std::string& sLogin, const std::string& sPassword) {
+  AutoRef oServer = Automation().CreateObject(kServerClass, kServerInterface);
+  oServer->Call("Connect", {AutoText(sServer), AutoText(sLogin), AutoText(sPassword)});
+  return oServer;
+}
+
+void ChangePassword(const AutoRef& oServer, const std::string& sLogin, const std::string& sOldPassword,
+                    const std::string& sNewPassword) {
+  AutoRef oLogins = oServer->CallObject("Logins", {});
+  AutoRef oLogin = oLogins->CallObject("Item", {AutoText(sLogin)});
+  oLogin->Call("SetPassword", {AutoText(sOldPassword), AutoText(sNewPassword)});
+  oServer->Call("DisConnect");
+}
+
+}  // namespace
+
+std::string QuoteProgramPath(const std::string& sPath) {
+  if (sPath.find(' ') == std::string::npos || (!sPath.empty() && sPath[0] == '"')) return sPath;
+  return "\"" + sPath + "\"";
+}
+
+void SetLoginPassword(const std::string& sServer, const std::string& sLogin, const std::string& sOldPassword,
+                      const std::string& sNewPassword) {
+  AutoRef oServer = ConnectServer(sServer, sLogin, sOldPassword);
+  ChangePassword(oServer, sLogin, sOldPassword, sNewPassword);
+}
+
+void SetLoginPasswordNT(const std::string& sServer, const std::string& sLogin, const std::string& sOldPassword,
+                        const std::string& sNewPassword) {
+  AutoRef oServer = Automation().CreateObject(kServerClass, kServerInterface);
+  oServer->Let("LoginSecure", AutoBool(true));
+  oServer->Call("Connect", {AutoText(sServer)});
+  ChangePassword(oServer, sLogin, sOldPassword, sNewPassword);
+}
+
+void AddServerLogin(const std::string& sServer, const std::string& sAdminLogin, const std::string& sAdminPassword,
+                    const std::string& sLoginName, const std::string& sLoginPassword, long nLoginType) {
+  AutoRef oServer = ConnectServer(sServer, sAdminLogin, sAdminPassword);
+  AutoRef oLogin = Automation().CreateObject(kLoginClass, kLoginInterface);
+  oLogin->Let("Name", AutoText(sLoginName));
+  oLogin->Let("Type", AutoLong(nLoginType));
+  oLogin->Call("SetPassword", {AutoText(""), AutoText(sLoginPassword)});
+  oServer->CallObject("Logins", {})->Call("Add", {AutoObject(oLogin)});
+  oServer->Call("DisConnect");
+}
+
+void AddLoginToServerRole(const std::string& sServer, const std::string& sAdminLogin,
+                          const std::string& sAdminPassword, const std::string& sLoginName,
+                          const std::string& sRoleName) {
+  AutoRef oServer = ConnectServer(sServer, sAdminLogin, sAdminPassword);
+  AutoRef oRole = oServer->CallObject("ServerRoles", {})->CallObject("Item", {AutoText(sRoleName)});
+  oRole->Call("AddMember", {AutoText(sLoginName)});
+  oServer->Call("DisConnect");
+}
+
+std::string GetServerRoleName(long nRole) {
+  static const char* const kRoles[] = {"sysadmin",     "securityadmin", "serveradmin", "setupadmin",
+                                       "processadmin", "diskadmin",     "dbcreator",   "bulkadmin"};
+  if (nRole < 1 || nRole > 8) return std::string();
+  return kRoles[nRole - 1];
+}
+
+bool ConfigureServer(const std::string& sServerName, const std::string& sUserID, const std::string& sPassword,
+                     bool bNTAuthentication, IConfigurationProgress* oProgress) {
+  Screen::SetMousePointer(11);
+  bool bResult = false;
+  try {
+    StartServiceManager(oProgress);
+
+    bool bDefault = Upper(sServerName) == "DEFAULT";
+    std::string sComputer = GetComputerNameText();
+    if (StartInstanceService(sServerName, bDefault, sComputer)) {
+      Report(oProgress, "SQL Server service started successfully....", true);
+      std::string sTarget = bDefault ? sComputer
+                            : sServerName.find('\\') != std::string::npos ? sServerName
+                                                                          : sComputer + "\\" + sServerName;
+      Report(oProgress, "Setting sa password....", false);
+      if (bNTAuthentication) {
+        SetLoginPasswordNT(sTarget, kAdminLogin, "", kAdminPassword);
+      } else {
+        SetLoginPassword(sTarget, kAdminLogin, "", kAdminPassword);
+        Report(oProgress, "Setting up user login....", false);
+        AddServerLogin(sTarget, kAdminLogin, kAdminPassword, sUserID, sPassword, kStandardLogin);
+        Report(oProgress, "Setting user password....", false);
+        AddLoginToServerRole(sTarget, kAdminLogin, kAdminPassword, sUserID, GetServerRoleName(1));
+      }
+      bResult = true;
+    }
+  } catch (const RuntimeError& e) {
+    Screen::SetMousePointer(0);
+    if (e.Number != 53) {
+      char sNumber[16];
+      std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
+      MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
+             MB_ICONEXCLAMATION, "Custom Database Configuration");
+    }
+    bResult = false;
+  }
+  Screen::SetMousePointer(0);
+  return bResult;
+}

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The server tool stand-ins under wine64, installed by hand (files copied,
+# services created with sc, the management objects registered with
+# regsvr32, the instances seeded), driven by the wizard's own management
+# steps through dmoclient and by scm.exe directly:
+#   - a connection is refused while the service is stopped and for a wrong
+#     password; a Windows-only instance refuses standard logins;
+#   - the steps change sa's password, add a login (once: a second time is an
+#     error), put it into a server role, and the state file holds it;
+#   - scm.exe starts and stops the default instance.
+# Needs WIN64_BUILD (dmoclient.exe, sqlmangr.exe, scm.exe, sqlservr.exe,
+# sqldmo.dll), TEST_OUT for logs.
+set -u
+: "${WIN64_BUILD:?x86_64 build folder}"
+TEST_OUT=${TEST_OUT:-/tmp/configure-standins-out}
+OUT="$TEST_OUT/configure_standins"
+mkdir -p "$OUT"
+W=/usr/lib/wine/wine64
+export WINEDEBUG=-all
+export WINEPREFIX="$OUT/prefix"
+FAILURES=0
+fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
+
+for f in dmoclient.exe sqlmangr.exe scm.exe sqlservr.exe sqldmo.dll; do
+  [ -f "$WIN64_BUILD/$f" ] || { echo "FAIL: $WIN64_BUILD/$f is not built"; exit 1; }
+done
+
+DISP=
+for n in $(seq 40 99); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then DISP=$n; break; fi
+done
+[ -n "$DISP" ] || { echo "FAIL: no free display"; exit 1; }
+Xvfb ":$DISP" -screen 0 1024x768x24 >"$OUT/xvfb.log" 2>&1 &
+XVFB_PID=$!
+export DISPLAY=":$DISP"
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  kill "$XVFB_PID" >/dev/null 2>&1
+  wait "$XVFB_PID" 2>/dev/null
+}
+trap cleanup EXIT
+sleep 1
+rm -rf "$WINEPREFIX"
+$W wineboot -i >/dev/null 2>&1
+C="$WINEPREFIX/drive_c"
+SQL="$C/Program Files/Microsoft SQL Server"
+mkdir -p "$SQL/80/Tools/Binn" "$SQL/MSSQL\$SALES/Binn" "$SQL/MSSQL/Binn"
+cp "$WIN64_BUILD"/{sqlmangr.exe,scm.exe,sqldmo.dll} "$SQL/80/Tools/Binn/"
+cp "$WIN64_BUILD/sqlservr.exe" "$SQL/MSSQL\$SALES/Binn/"
+cp "$WIN64_BUILD/sqlservr.exe" "$SQL/MSSQL/Binn/"
+cp "$WIN64_BUILD/dmoclient.exe" "$C/"
+$W regsvr32 /s 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\sqldmo.dll' || fail "regsvr32 sqldmo.dll"
+$W sc create 'MSSQL$SALES' binPath= '"C:\Program Files\Microsoft SQL Server\MSSQL$SALES\Binn\sqlservr.exe"' >/dev/null \
+  || fail 'sc create MSSQL$SALES'
+$W sc create MSSQLSERVER binPath= '"C:\Program Files\Microsoft SQL Server\MSSQL\Binn\sqlservr.exe"' >/dev/null \
+  || fail 'sc create MSSQLSERVER'
+$W 'C:\Program Files\Microsoft SQL Server\MSSQL$SALES\Binn\sqlservr.exe' -init 'MSSQL$SALES' 'old pw' SQL \
+  || fail "seeding MSSQL\$SALES"
+$W 'C:\Program Files\Microsoft SQL Server\MSSQL\Binn\sqlservr.exe' -init MSSQLSERVER 'x' WINDOWS \
+  || fail "seeding MSSQLSERVER"
+wineserver -k >/dev/null 2>&1   # a fresh start of the service manager knows the new services
+wineserver -w >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1
+HOST=$($W cmd /c echo %COMPUTERNAME% | tr -d '\r')
+STATE="$SQL/MSSQL\$SALES/Binn/MSSQL\$SALES.state"
+
+client() {   # expected output line, dmoclient arguments...
+  local want=$1 got
+  shift
+  got=$($W 'C:\dmoclient.exe' "$@" 2>&1 | tr -d '\r')
+  echo "  dmoclient $* -> $got"
+  [ "$got" = "$want" ] || fail "dmoclient $*: expected [$want], got [$got]"
+}
+
+NOSERVER='ERROR -2147221487 [Microsoft][ODBC SQL Server Driver][DBNETLIB]SQL Server does not exist or access denied.'
+client "$NOSERVER" setpw "$HOST\\SALES" sa 'old pw' ruzal
+$W cmd /C net start 'MSSQL$SALES' >/dev/null 2>&1 || fail 'net start MSSQL$SALES'
+client "ERROR -2147203048 [Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'." \
+  setpw "$HOST\\SALES" sa '' ruzal
+client "$NOSERVER" setpw "OTHERPC\\SALES" sa 'old pw' ruzal
+client OK setpw "$HOST\\SALES" sa 'old pw' ruzal
+client "ERROR -2147206479 [Microsoft][ODBC SQL Server Driver][SQL Server]The login 'sa' already exists." \
+  addlogin "$HOST\\SALES" sa ruzal sa x 2
+client OK addlogin "$HOST\\SALES" sa ruzal zouser 'secret 1' 2
+client "ERROR -2147206092 [Microsoft][ODBC SQL Server Driver][SQL Server]'sysadmins' is not a known fixed role." \
+  addrole "$HOST\\SALES" sa ruzal zouser sysadmins
+client OK addrole "$HOST\\SALES" sa ruzal zouser sysadmin
+client OK setpw "$HOST\\SALES" zouser 'secret 1' 'secret 2'
+for line in 'SecurityMode=SQL' 'Login=2|sa|ruzal' 'Login=2|zouser|secret 2' 'Member=sysadmin|zouser'; do
+  tr -d '\r' <"$STATE" | grep -qxF -- "$line" || fail "state of MSSQL\$SALES lacks [$line]"
+done
+
+# The default instance takes Windows logins only; scm.exe starts and stops it.
+$W 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' -Action 1 -Silent 1 -Server "$HOST" -Service MSSQL \
+  || fail "scm.exe could not start MSSQLSERVER"
+$W sc query MSSQLSERVER | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail "MSSQLSERVER is not running after scm.exe"
+client "ERROR -2147203052 [Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'. Reason: Not associated with a trusted SQL Server connection." \
+  setpw "$HOST" sa x ruzal
+client OK setpwnt "$HOST" sa '' ruzal
+$W 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' -Action 2 -Silent 1 -Server "$HOST" -Service MSSQL \
+  || fail "scm.exe could not stop MSSQLSERVER"
+client "$NOSERVER" setpwnt "$HOST" sa '' ruzal
+
+if [ $FAILURES -ne 0 ]; then
+  echo "configure_standins: $FAILURES check(s) failed"
+  exit 1
+fi
+echo "configure_standins: all checks passed"
