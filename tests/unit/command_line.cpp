@@ -4,8 +4,8 @@
 #include <vector>
 #include "settings/CRegistry.h"
 #include "startup/MMain.h"
-#include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/table.h"
 
 namespace {
 
@@ -83,18 +83,9 @@ unsigned char KeyAt(size_t nPosition) { return (unsigned char)(1 + 3 * (nPositio
 
 // ------------------------------------------------------------ switches
 
-TEST(EmptyCommandLineRunsInFull) {
-  Fresh();
-  Parsed r = Parse("");
-  CHECK_EQ(long(r.mode), long(RunModeFull));
-  CHECK(sim::MessageBoxes().empty());
-  CHECK(!RunEntryPresent());
-  CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr, nullptr));
-  CHECK_EQ(sim::OpenKeys(), 0);
-}
-
 TEST(SwitchesMatchInAnyCaseAndTheLastTestWins) {
   struct { const char* line; RunMode mode; } cases[] = {
+      {"", RunModeFull},
       {"/msi", RunModeMsi},
       {"/MSI", RunModeMsi},
       {"/Msi extra", RunModeMsi},
@@ -105,128 +96,97 @@ TEST(SwitchesMatchInAnyCaseAndTheLastTestWins) {
   };
   for (const auto& c : cases) {
     Fresh();
-    CHECK_EQ(long(Parse(c.line).mode), long(c.mode));
-    CHECK(sim::MessageBoxes().empty());
-    CHECK(!RunEntryPresent());
+    CHECK_ROW(c.line, long(Parse(c.line).mode), long(c.mode));
+    CHECK_ROW(c.line, sim::MessageBoxes().size(), size_t(0));
+    CHECK_ROW(c.line, RunEntryPresent(), false);
+    CHECK_ROW(c.line, sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr, nullptr), true);
+    CHECK_ROW(c.line, sim::OpenKeys(), 0);
   }
 }
 
-TEST(UnknownSwitchShowsTheListAndRemovesTheRunEntry) {
-  for (const char* line : {"/x", "/install", "config", "/ms i"}) {
+TEST(UnknownSwitchOrUnusableConfigShowsTheListAndRemovesTheRunEntry) {
+  // A planted value "5" holds the data; "/config 99" names a missing one.
+  struct { const char* line; const char* data; } cases[] = {
+      {"/x", nullptr},          {"/install", nullptr},   {"config", nullptr},
+      {"/ms i", nullptr},       {"/config", nullptr},    {"/config ", nullptr},
+      {"/config    ", nullptr}, {"/config 99", nullptr},
+      // Too few fields, or a fourth field that is no truth value: the data
+      // is deleted all the same.
+      {"/config 5", "a|b|c"},   {"/config 5", ""},       {"/config 5", "a|b|c|maybe"},
+      {"/config 5", "a|b|c|"},
+  };
+  for (const auto& c : cases) {
     Fresh();
-    InstallParameters start{"srv", "usr", "pwd", true};
-    Parsed r = Parse(line, start);
-    CHECK_EQ(long(r.mode), long(RunModeInvalid));
-    CHECK(InvalidMessageShown());
-    CHECK(!RunEntryPresent());
-    CHECK_EQ(r.p.sServerName, std::string("srv"));
-    CHECK(r.p.bNTAuthentication);
+    if (c.data) PlantResumeData("5", c.data);
+    std::string row = std::string(c.line) + " / " + (c.data ? c.data : "-");
+    Parsed r = Parse(c.line, InstallParameters{"srv", "usr", "pwd", true});
+    CHECK_ROW(row, long(r.mode), long(RunModeInvalid));
+    CHECK_ROW(row, InvalidMessageShown(), true);
+    CHECK_ROW(row, RunEntryPresent(), false);
+    if (c.data)
+      CHECK_ROW(row, ReadBack("5"), std::string("<missing>"));
+    else
+      CHECK_ROW(row, ConfigurationData(r.p), std::string("srv|usr|pwd|True"));
   }
 }
 
 // ------------------------------------------------------------ /config
 
 TEST(ConfigReadsDeletesAndFillsTheFields) {
-  Fresh();
-  PlantResumeData("38475.51", "MYSRV|admin|Secret|True");
-  PlantResumeData("other", "a|b|c|False");
-  Parsed r = Parse("/CONFIG 38475.51");
-  CHECK_EQ(long(r.mode), long(RunModeConfig));
-  CHECK_EQ(r.p.sServerName, std::string("MYSRV"));
-  CHECK_EQ(r.p.sUserID, std::string("admin"));
-  CHECK_EQ(r.p.sPassword, std::string("Secret"));
-  CHECK(r.p.bNTAuthentication);
-  CHECK(sim::MessageBoxes().empty());
-  CHECK_EQ(ReadBack("38475.51"), std::string("<missing>"));
-  CHECK(ReadBack("other") != "<missing>");
-  CHECK(!RunEntryPresent());
-  CHECK_EQ(sim::OpenKeys(), 0);
-}
-
-TEST(ConfigValueNameRules) {
-  // No blank: the first character of the name is lost.
-  Fresh();
-  PlantResumeData("123", "a|b|c|False");
-  Parsed r = Parse("/configX123");
-  CHECK_EQ(long(r.mode), long(RunModeConfig));
-  CHECK(!r.p.bNTAuthentication);
-  // Everything up to the end of the line is the name.
-  Fresh();
-  PlantResumeData("12 /msi", "a|b|c|False");
-  CHECK_EQ(long(Parse("/config 12 /msi").mode), long(RunModeConfig));
-  CHECK_EQ(ReadBack("12 /msi"), std::string("<missing>"));
-  // Blanks around the name do not count.
-  Fresh();
-  PlantResumeData("7", "a|b|c|1");
-  CHECK_EQ(long(Parse("/config    7   ").mode), long(RunModeConfig));
-}
-
-TEST(ConfigWithoutUsableDataIsInvalid) {
-  for (const char* line : {"/config", "/config ", "/config    ", "/config 99"}) {
+  struct {
+    const char* sName;   // the planted value
+    const char* sData;
+    const char* sLine;
+    RunMode mode;
+    const char* sFields;   // the fields as configuration data afterwards
+  } cases[] = {
+      {"38475.51", "MYSRV|admin|Secret|True", "/CONFIG 38475.51", RunModeConfig, "MYSRV|admin|Secret|True"},
+      // No blank: the first character of the name is lost.
+      {"123", "a|b|c|False", "/configX123", RunModeConfig, "a|b|c|False"},
+      // Everything up to the end of the line is the name...
+      {"12 /msi", "a|b|c|False", "/config 12 /msi", RunModeConfig, "a|b|c|False"},
+      {"1 /manualconfig", "a|b|c|True", "/config 1 /manualconfig", RunModeConfig, "a|b|c|True"},
+      // ...but for blanks around it.
+      {"7", "a|b|c|1", "/config    7   ", RunModeConfig, "a|b|c|True"},
+      {"1", "a|b|c|True", "/msi /config 1", RunModeConfig, "a|b|c|True"},
+      // The data replaces the text the other switches are looked for in.
+      {"2", "a|b|c|True|/manualconfig", "/config 2", RunModeManualConfig, "a|b|c|True"},
+      {"3", "srv/msi|b|c|True", "/config 3", RunModeMsi, "srv/msi|b|c|True"},
+  };
+  for (const auto& c : cases) {
     Fresh();
-    CHECK_EQ(long(Parse(line).mode), long(RunModeInvalid));
-    CHECK(InvalidMessageShown());
-    CHECK(!RunEntryPresent());
+    PlantResumeData(c.sName, c.sData);
+    PlantResumeData("other", "a|b|c|False");
+    Parsed r = Parse(c.sLine);
+    CHECK_ROW(c.sLine, long(r.mode), long(c.mode));
+    CHECK_ROW(c.sLine, ConfigurationData(r.p), std::string(c.sFields));
+    CHECK_ROW(c.sLine, sim::MessageBoxes().size(), size_t(0));
+    CHECK_ROW(c.sLine, ReadBack(c.sName), std::string("<missing>"));
+    CHECK_ROW(c.sLine, ReadBack("other"), std::string("a|b|c|False"));
+    CHECK_ROW(c.sLine, RunEntryPresent(), false);
+    CHECK_ROW(c.sLine, sim::OpenKeys(), 0);
   }
-  // Data with too few fields, or a fourth field that is no truth value, is
-  // deleted all the same.
-  for (const char* data : {"a|b|c", "", "a|b|c|maybe", "a|b|c|"}) {
-    Fresh();
-    PlantResumeData("5", data);
-    CHECK_EQ(long(Parse("/config 5").mode), long(RunModeInvalid));
-    CHECK(InvalidMessageShown());
-    CHECK_EQ(ReadBack("5"), std::string("<missing>"));
-  }
-}
-
-TEST(ConfigDataReplacesTheSearchText) {
-  Fresh();
-  PlantResumeData("1 /manualconfig", "a|b|c|True");
-  CHECK_EQ(long(Parse("/config 1 /manualconfig").mode), long(RunModeConfig));
-  Fresh();
-  PlantResumeData("1", "a|b|c|True");
-  CHECK_EQ(long(Parse("/msi /config 1").mode), long(RunModeConfig));
-  Fresh();
-  PlantResumeData("2", "a|b|c|True|/manualconfig");
-  CHECK_EQ(long(Parse("/config 2").mode), long(RunModeManualConfig));
-  Fresh();
-  PlantResumeData("3", "srv/msi|b|c|True");
-  Parsed r = Parse("/config 3");
-  CHECK_EQ(long(r.mode), long(RunModeMsi));
-  CHECK_EQ(r.p.sServerName, std::string("srv/msi"));
 }
 
 // ------------------------------------------------------------ configuration data
 
 TEST(SplitConfigurationDataCases) {
-  std::string s = "s0", u = "u0", p = "p0";
-  bool nt = false;
-  CHECK(SplitConfigurationData("a|b|c|True", s, u, p, nt));
-  CHECK_EQ(s + u + p, std::string("abc"));
-  CHECK(nt);
-
-  s = u = p = "old";
-  nt = true;
-  CHECK(!SplitConfigurationData("a|b|c", s, u, p, nt));
-  CHECK_EQ(s + u + p, std::string("abc"));   // assigned fields stay assigned
-  CHECK(nt);
-
-  CHECK(SplitConfigurationData("x|y|z|False|rest|more", s, u, p, nt));
-  CHECK_EQ(s + u + p, std::string("xyz"));
-  CHECK(!nt);
-
-  nt = true;
-  CHECK(SplitConfigurationData("|||0", s, u, p, nt));
-  CHECK_EQ(s + u + p, std::string());
-  CHECK(!nt);
-
-  s = "keep";
-  CHECK(!SplitConfigurationData("", s, u, p, nt));
-  CHECK_EQ(s, std::string("keep"));
-
-  nt = true;
-  CHECK(!SplitConfigurationData("a|b|c|yes", s, u, p, nt));
-  CHECK(nt);
+  // The fields start as "old"; those assigned before a failure stay assigned.
+  struct { const char* data; bool ntBefore; bool ok; const char* fields; bool nt; } cases[] = {
+      {"a|b|c|True", false, true, "abc", true},
+      {"a|b|c", true, false, "abc", true},
+      {"x|y|z|False|rest|more", true, true, "xyz", false},
+      {"|||0", true, true, "", false},
+      {"", true, false, "oldoldold", true},
+      {"a|b|c|yes", true, false, "abc", true},
+  };
+  for (const auto& c : cases) {
+    std::string s = "old", u = "old", p = "old";
+    bool nt = c.ntBefore;
+    CHECK_ROW(c.data, SplitConfigurationData(c.data, s, u, p, nt), c.ok);
+    CHECK_ROW(c.data, s + u + p, std::string(c.fields));
+    CHECK_ROW(c.data, nt, c.nt);
+  }
 }
 
 TEST(TruthWordsAndNumbers) {
@@ -240,9 +200,8 @@ TEST(TruthWordsAndNumbers) {
   for (const auto& c : cases) {
     std::string s, u, p;
     bool nt = !c.value;
-    bool ok = SplitConfigurationData(std::string("s|u|p|") + c.field, s, u, p, nt);
-    CHECK_EQ(ok, c.ok);
-    if (ok) CHECK_EQ(nt, c.value);
+    CHECK_ROW(c.field, SplitConfigurationData(std::string("s|u|p|") + c.field, s, u, p, nt), c.ok);
+    CHECK_ROW(c.field, nt, c.ok ? c.value : !c.value);   // a failure leaves it as it was
   }
 }
 
@@ -323,14 +282,6 @@ TEST(ResumeRoundTripThroughTheCommandLine) {
   }
 }
 
-TEST(ResumeDataWrittenByTheSpecifiedFormStillReads) {
-  Fresh();
-  PlantResumeData("38000.25", "OLDSRV|sa|pw|False");
-  Parsed r = Parse("/config 38000.25");
-  CHECK_EQ(long(r.mode), long(RunModeConfig));
-  CHECK_EQ(ConfigurationData(r.p), std::string("OLDSRV|sa|pw|False"));
-}
-
 TEST(ResumeDataIsBinaryUnderLumeDax) {
   sim::Reset();
   SaveResumeData("46362.5", "a|b|c|True");
@@ -350,23 +301,22 @@ TEST(ResumeDataIsBinaryUnderLumeDax) {
 
 TEST(ResumeEntryNamesTheShortProgramPath) {
   sim::Reset();
-  sim::SetProgramPath("C:\\Program Files\\ZoMel Setup\\Tarnwick.exe");
   sim::SetShortName("C:\\Program Files\\ZoMel Setup", "C:\\PROGRA~1\\ZOMELS~1");
-  AddResumeEntry("/Config", "46362.5");
-  DWORD type = 0;
-  CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &type, nullptr));
-  CHECK_EQ(long(type), long(REG_SZ));
-  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
-           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /Config 46362.5"));
-  AddResumeEntry("/MSI", "");
-  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
-           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /MSI"));
-  AddResumeEntry("", "");
-  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue),
-           std::string("C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe"));
-  sim::SetProgramPath("C:\\Tarnwick.exe");
-  AddResumeEntry("/MSI", "");
-  CHECK_EQ(sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::string("C:\\Tarnwick.exe /MSI"));
+  struct { const char* sProgram; const char* sSwitch; const char* sData; const char* sEntry; } cases[] = {
+      {"C:\\Program Files\\ZoMel Setup\\Tarnwick.exe", "/Config", "46362.5",
+       "C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /Config 46362.5"},
+      {"C:\\Program Files\\ZoMel Setup\\Tarnwick.exe", "/MSI", "", "C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe /MSI"},
+      {"C:\\Program Files\\ZoMel Setup\\Tarnwick.exe", "", "", "C:\\PROGRA~1\\ZOMELS~1\\Tarnwick.exe"},
+      {"C:\\Tarnwick.exe", "/MSI", "", "C:\\Tarnwick.exe /MSI"},
+  };
+  for (const auto& c : cases) {
+    sim::SetProgramPath(c.sProgram);
+    AddResumeEntry(c.sSwitch, c.sData);
+    DWORD type = 0;
+    CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &type, nullptr));
+    CHECK_ROW(c.sEntry, long(type), long(REG_SZ));
+    CHECK_ROW(c.sEntry, sim::RegGetString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::string(c.sEntry));
+  }
   RemoveResumeEntry();
   CHECK(!RunEntryPresent());
   CHECK_EQ(sim::OpenKeys(), 0);
@@ -404,17 +354,16 @@ bool NeedsUpdate(DWORD major, DWORD minor, DWORD build, HRESULT result = 0) {
 }  // namespace
 
 TEST(MsiRuntimeVersions) {
-  CHECK(NeedsUpdate(1, 0, 1000));
-  CHECK(NeedsUpdate(1, 1, 1029));
-  CHECK(NeedsUpdate(2, 0, 1000));
-  CHECK(NeedsUpdate(0, 99, 9999));
-  CHECK(NeedsUpdate(1, 9, 9999));
-  CHECK(NeedsUpdate(0xFFFFFFFF, 0, 5000));   // compared as signed: -1
-  CHECK(NeedsUpdate(3, 0, 3790, E_FAIL));
-  CHECK(!NeedsUpdate(1, 10, 1029));
-  CHECK(!NeedsUpdate(1, 11, 2405));
-  CHECK(!NeedsUpdate(2, 0, 2600));
-  CHECK(!NeedsUpdate(4, 5, 6001));
+  struct { DWORD major, minor, build; HRESULT result; bool old; } cases[] = {
+      {1, 0, 1000, 0, true},     {1, 1, 1029, 0, true},  {2, 0, 1000, 0, true},   {0, 99, 9999, 0, true},
+      {1, 9, 9999, 0, true},     {3, 0, 3790, E_FAIL, true},
+      {0xFFFFFFFF, 0, 5000, 0, true},   // compared as signed: -1
+      {1, 10, 1029, 0, false},   {1, 11, 2405, 0, false}, {2, 0, 2600, 0, false}, {4, 5, 6001, 0, false},
+  };
+  for (const auto& c : cases) {
+    std::string row = std::to_string(c.major) + "." + std::to_string(c.minor) + "." + std::to_string(c.build);
+    CHECK_ROW(row, NeedsUpdate(c.major, c.minor, c.build, c.result), c.old);
+  }
 }
 
 TEST(MsiRuntimeWithoutTheLibraryOrExport) {

@@ -191,24 +191,50 @@ const std::vector<std::string> kSqlAuthCalls = {
 
 // ---- service manager stage ----
 
-TEST(manager_not_running_is_started_ticked_and_closed) {
-  Machine m;
-  Progress p;
-  CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, &p));
-  const sim::Launch* l = FindLaunch("sqlmangr.exe");
-  CHECK(l != nullptr);
-  if (l) {
-    CHECK_EQ(l->sApplication, std::string(kToolsShort) + "sqlmangr.exe");
-    CHECK_EQ(l->sCommandLine, std::string("/n"));
-    CHECK_EQ(l->sDirectory, std::string("C:\\SETUP"));
-    CHECK_EQ(l->dwCreationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
-    CHECK_EQ(l->cbStartupInfo, static_cast<DWORD>(sizeof(STARTUPINFOA)));
+TEST(manager_is_started_when_needed_then_ticked_and_closed) {
+  const char kStarted[] = "SQL Manager started successfully....";
+  struct Row {
+    const char* sWhat;
+    void (*arrange)(Machine&);
+    bool bStarted;                  // the run starts the manager itself
+    std::vector<UINT> boxMessages;  // empty: the window has no box
+  };
+  const Row rows[] = {
+      {"not running", [](Machine&) {}, true, {BM_GETCHECK, BM_SETCHECK}},
+      {"running", [](Machine& m) { ShowManager(m.manager, kOtherPid); }, false, {BM_GETCHECK, BM_SETCHECK}},
+      {"running, box ticked", [](Machine& m) {
+         ShowManager(m.manager, kOtherPid);
+         m.manager.nCheck = 1;
+       }, false, {BM_GETCHECK}},
+      {"running, no box", [](Machine& m) {
+         m.manager.hWnd = sim::AddWindow(kManagerClass, kManagerTitle, kOtherPid);
+       }, false, {}},
+  };
+  for (const Row& r : rows) {
+    Machine m;
+    r.arrange(m);
+    Progress p;
+    const std::string what = std::string(r.sWhat) + ": ";
+    // Where the run starts no manager, it also runs without a receiver.
+    CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, r.bStarted ? &p : nullptr));
+    const sim::Launch* l = FindLaunch("sqlmangr.exe");
+    CHECK_EQ(what + (l ? "started" : "-"), what + (r.bStarted ? "started" : "-"));
+    if (l) {
+      CHECK_EQ(l->sApplication, std::string(kToolsShort) + "sqlmangr.exe");
+      CHECK_EQ(l->sCommandLine, std::string("/n"));
+      CHECK_EQ(l->sDirectory, std::string("C:\\SETUP"));
+      CHECK_EQ(l->dwCreationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+      CHECK_EQ(l->cbStartupInfo, static_cast<DWORD>(sizeof(STARTUPINFOA)));
+    }
+    if (m.manager.hBox) {
+      CHECK_EQ(Messages(m.manager.hBox), r.boxMessages);
+      CHECK_EQ(m.manager.nCheck, 1);
+    }
+    CHECK_EQ(Messages(m.manager.hWnd), (std::vector<UINT>{WM_CLOSE}));
+    CHECK_EQ(what + (!p.lines.empty() && p.lines[0] == kStarted ? "told" : "-"), what + (r.bStarted ? "told" : "-"));
+    CHECK_EQ(m.dmo.calls, kSqlAuthCalls);
+    CHECK_EQ(sim::OpenHandles(), 0);
   }
-  CHECK_EQ(Messages(m.manager.hBox), (std::vector<UINT>{BM_GETCHECK, BM_SETCHECK}));
-  CHECK_EQ(m.manager.nCheck, 1);
-  CHECK_EQ(Messages(m.manager.hWnd), (std::vector<UINT>{WM_CLOSE}));
-  CHECK_EQ(sim::OpenHandles(), 0);
-  CHECK(!p.lines.empty() && p.lines[0] == "SQL Manager started successfully....");
 }
 
 TEST(manager_start_waits_for_input_idle_then_pauses_a_second_before_closing) {
@@ -220,54 +246,23 @@ TEST(manager_start_waits_for_input_idle_then_pauses_a_second_before_closing) {
   CHECK_EQ(sim::Now(), static_cast<DWORD>(2200));
 }
 
-TEST(running_manager_is_not_started_again_but_still_ticked_and_closed) {
-  Machine m;
-  ShowManager(m.manager, kOtherPid);
-  Progress p;
-  CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, &p));
-  CHECK(FindLaunch("sqlmangr.exe") == nullptr);
-  CHECK_EQ(Messages(m.manager.hBox), (std::vector<UINT>{BM_GETCHECK, BM_SETCHECK}));
-  CHECK_EQ(Messages(m.manager.hWnd), (std::vector<UINT>{WM_CLOSE}));
-  for (const auto& s : p.lines) CHECK(s != "SQL Manager started successfully....");
-}
-
-TEST(ticked_box_is_only_asked) {
-  Machine m;
-  ShowManager(m.manager, kOtherPid);
-  m.manager.nCheck = 1;
-  CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, nullptr));
-  CHECK_EQ(Messages(m.manager.hBox), (std::vector<UINT>{BM_GETCHECK}));
-  CHECK_EQ(Messages(m.manager.hWnd), (std::vector<UINT>{WM_CLOSE}));
-}
-
-TEST(manager_without_the_box_is_still_closed) {
-  Machine m;
-  m.manager.hWnd = sim::AddWindow(kManagerClass, kManagerTitle, kOtherPid);
-  CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, nullptr));
-  CHECK_EQ(Messages(m.manager.hWnd), (std::vector<UINT>{WM_CLOSE}));
-}
-
 TEST(missing_or_failing_manager_only_skips_its_stage) {
-  {
+  for (bool bMissing : {true, false}) {
     Machine m;
-    RemoveTool("sqlmangr.exe");
+    if (bMissing) {
+      RemoveTool("sqlmangr.exe");
+    } else {   // started, but it never shows its window: nothing to tick, no close
+      sim::ProcessScript silent;
+      silent.dwRunMs = 100;
+      sim::ScriptProcess("sqlmangr.exe", silent);
+    }
     Progress p;
     CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, &p));
-    CHECK(FindLaunch("sqlmangr.exe") == nullptr);
-    CHECK(!p.lines.empty() && p.lines[0] == "SQL Server service started successfully....");
-    CHECK(sim::MessageBoxes().empty());
-  }
-  {
-    // Started, but it never shows its window: nothing to tick, no close.
-    Machine m;
-    sim::ProcessScript silent;
-    silent.dwRunMs = 100;
-    sim::ScriptProcess("sqlmangr.exe", silent);
-    Progress p;
-    CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, &p));
-    CHECK(FindLaunch("sqlmangr.exe") != nullptr);
-    CHECK(!p.lines.empty() && p.lines[0] == "SQL Manager started successfully....");
+    CHECK_EQ(FindLaunch("sqlmangr.exe") == nullptr, bMissing);
+    CHECK(!p.lines.empty() && p.lines[0] == (bMissing ? "SQL Server service started successfully...."
+                                                      : "SQL Manager started successfully...."));
     CHECK_EQ(m.dmo.calls, kSqlAuthCalls);
+    CHECK(sim::MessageBoxes().empty());
   }
 }
 
@@ -415,13 +410,6 @@ TEST(windows_authentication_only_sets_sa_over_a_secure_connection) {
                                                "Setting sa password...."}));
 }
 
-TEST(without_a_receiver_the_same_steps_run) {
-  Machine m;
-  CHECK(ConfigureServer("ZoMEL", "zouser", "pw 1", false, nullptr));
-  CHECK_EQ(m.dmo.calls, kSqlAuthCalls);
-  CHECK_EQ(m.manager.nCheck, 1);
-}
-
 TEST(an_error_in_any_step_is_shown_once_and_ends_the_run) {
   // The call that fails, and the last progress line the user saw.
   struct Case { const char* sFailAt; const char* sLastLine; };
@@ -464,26 +452,24 @@ TEST(an_error_in_any_step_is_shown_once_and_ends_the_run) {
   }
 }
 
-TEST(error_53_is_not_shown_but_still_ends_the_run) {
-  Machine m;
-  m.dmo.sFailAt = "Server.Connect(\"HOST\\ZoMEL\", \"sa\", \"ruzal\")";
-  m.dmo.failure = RuntimeError{53, "File not found"};
-  CHECK(!ConfigureServer("ZoMEL", "zouser", "pw 1", false, nullptr));
-  CHECK(sim::MessageBoxes().empty());
-  CHECK_EQ(m.dmo.calls.back(), m.dmo.sFailAt);
-  CHECK_EQ(Screen::MousePointer(), 0);
-}
-
-TEST(windows_authentication_error_is_shown_with_its_number) {
-  Machine m;
-  m.dmo.sFailAt = "Server.LoginSecure = True";
-  m.dmo.failure = RuntimeError{438, "Object doesn't support this property or method"};
-  CHECK(!ConfigureServer("default", "zouser", "pw 1", true, nullptr));
-  CHECK_EQ(sim::MessageBoxes().size(), static_cast<size_t>(1));
-  if (!sim::MessageBoxes().empty())
-    CHECK_EQ(sim::MessageBoxes()[0].sText,
-             std::string("The following error occured during database configuration: "
-                         "Object doesn't support this property or method 438"));
+TEST(error_53_is_silent_and_windows_authentication_errors_carry_their_number) {
+  struct Row { bool bNT; const char* sFailAt; RuntimeError e; const char* sBox; };
+  const Row rows[] = {
+      {false, "Server.Connect(\"HOST\\ZoMEL\", \"sa\", \"ruzal\")", {53, "File not found"}, nullptr},
+      {true, "Server.LoginSecure = True", {438, "Object doesn't support this property or method"},
+       "The following error occured during database configuration: "
+       "Object doesn't support this property or method 438"},
+  };
+  for (const Row& r : rows) {
+    Machine m;
+    m.dmo.sFailAt = r.sFailAt;
+    m.dmo.failure = r.e;
+    CHECK(!ConfigureServer(r.bNT ? "default" : "ZoMEL", "zouser", "pw 1", r.bNT, nullptr));
+    CHECK_EQ(m.dmo.calls.back(), m.dmo.sFailAt);   // the run ends at the failed call
+    CHECK_EQ(sim::MessageBoxes().size(), size_t(r.sBox ? 1 : 0));
+    if (r.sBox && !sim::MessageBoxes().empty()) CHECK_EQ(sim::MessageBoxes()[0].sText, std::string(r.sBox));
+    CHECK_EQ(Screen::MousePointer(), 0);
+  }
 }
 
 TEST(server_role_names_by_number) {

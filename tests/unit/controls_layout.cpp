@@ -1,6 +1,7 @@
 // The arithmetic of the progress bar and the custom button: rounding, fill
 // and percentage, text position, time estimate, caption and picture places,
 // and the button's answer to each mouse message.
+#include <string>
 #include "controls/ControlLayout.h"
 #include "platform/Forms.h"
 #include "tests/check.h"
@@ -16,105 +17,75 @@ long ErrorOf(void (*fn)()) {
 }
 }  // namespace
 
-TEST(round_half_even_and_halving) {
-  CHECK_EQ(RoundHalfEven(46.5), 46);
-  CHECK_EQ(RoundHalfEven(47.5), 48);
-  CHECK_EQ(RoundHalfEven(12.5), 12);
-  CHECK_EQ(RoundHalfEven(-2.5), -2);
-  CHECK_EQ(RoundHalfEven(-3.5), -4);
-  CHECK_EQ(RoundHalfEven(0.49999), 0);
-  CHECK_EQ(RoundHalfEven(2.51), 3);
-  CHECK_EQ(RoundHalfEven(2147483647.4), 2147483647);
-  CHECK_EQ(ErrorOf([] { RoundHalfEven(2147483648.0); }), 6L);
-  CHECK_EQ(ErrorOf([] { RoundHalfEven(0.0 / 0.0); }), 6L);
+TEST(rounding_halving_and_overflow) {
+  const struct { double d; int n; } rounds[] = {{46.5, 46}, {47.5, 48}, {12.5, 12}, {-2.5, -2}, {-3.5, -4},
+                                               {0.49999, 0}, {2.51, 3}, {2147483647.4, 2147483647}};
+  for (const auto& r : rounds) CHECK_EQ(RoundHalfEven(r.d), r.n);
   // Halving drops the remainder toward zero, after rounding.
-  CHECK_EQ(HalfOf(75), 37);
-  CHECK_EQ(HalfOf(-9), -4);
-  CHECK_EQ(HalfOf(8.5), 4);
-  CHECK_EQ(HalfOf(9.5), 5);
-  CHECK_EQ(ErrorOf([] { CheckedAdd(2147483647, 1); }), 6L);
-  CHECK_EQ(ErrorOf([] { CheckedSub(-2147483647 - 1, 1); }), 6L);
+  const struct { double d; int n; } halves[] = {{75, 37}, {-9, -4}, {8.5, 4}, {9.5, 5}};
+  for (const auto& h : halves) CHECK_EQ(HalfOf(h.d), h.n);
+  for (auto fn : {+[] { RoundHalfEven(2147483648.0); }, +[] { RoundHalfEven(0.0 / 0.0); },
+                  +[] { CheckedAdd(2147483647, 1); }, +[] { CheckedSub(-2147483647 - 1, 1); },
+                  +[] { ComputeProgressFill(100, 4, 1, 2147483647, -2); },   // the span as a 32-bit difference
+                  +[] { EstimateTimeToFinish(1, 0, 2147483647, 10); }})
+    CHECK_EQ(ErrorOf(fn), 6L);
 }
 
 TEST(progress_fill_and_percentage) {
-  // 186 / 4 * 1 = 46.5 -> 46; 46 / 186 * 100 = 24.73 -> 25.
-  ProgressFill f = ComputeProgressFill(186, 4, 1, 100, 0);
-  CHECK_EQ(f.nFill, 46);
-  CHECK_EQ(f.nPercentage, 25);
-  // A percentage of exactly 12.5 shows as 12.
-  f = ComputeProgressFill(200, 8, 1, 100, 0);
-  CHECK_EQ(f.nFill, 25);
-  CHECK_EQ(f.nPercentage, 12);
-  // No units: nothing filled, 0 %.
-  f = ComputeProgressFill(186, 0, 7, 100, 0);
-  CHECK_EQ(f.nFill, 0);
-  CHECK_EQ(f.nPercentage, 0);
-  // At and past the end: full width, MaxPercentage.
-  f = ComputeProgressFill(186, 4, 4, 100, 0);
-  CHECK_EQ(f.nFill, 186);
-  CHECK_EQ(f.nPercentage, 100);
-  f = ComputeProgressFill(186, 4, 9, 100, 0);
-  CHECK_EQ(f.nFill, 186);
-  CHECK_EQ(f.nPercentage, 100);
-  f = ComputeProgressFill(186, 4, 9, 250, 0);
-  CHECK_EQ(f.nPercentage, 250);
-  // MinPercentage narrows the span below the full bar only.
-  f = ComputeProgressFill(200, 4, 2, 100, 20);
-  CHECK_EQ(f.nPercentage, 40);
-  f = ComputeProgressFill(200, 4, 5, 100, 20);
-  CHECK_EQ(f.nPercentage, 100);
-  // Negative unit counts fill nothing (the box then has no width).
-  f = ComputeProgressFill(200, -4, 1, 100, 0);
-  CHECK_EQ(f.nFill, -50);
-  CHECK_EQ(f.nPercentage, -25);
-  // A control without width shows 0 % rather than failing.
-  f = ComputeProgressFill(0, 4, 1, 100, 0);
-  CHECK_EQ(f.nFill, 0);
-  CHECK_EQ(f.nPercentage, 0);
-  // The span overflows as a 32-bit difference.
-  CHECK_EQ(ErrorOf([] { ComputeProgressFill(100, 4, 1, 2147483647, -2); }), 6L);
+  const struct { int W, units, unit, max, min, fill, pct; } rows[] = {
+      {186, 4, 1, 100, 0, 46, 25},     // 186 / 4 = 46.5 -> 46; 46 / 186 = 24.73 % -> 25
+      {200, 8, 1, 100, 0, 25, 12},     // exactly 12.5 % shows as 12
+      {186, 0, 7, 100, 0, 0, 0},       // no units: nothing filled
+      {186, 4, 4, 100, 0, 186, 100},   // at and past the end: full width, MaxPercentage
+      {186, 4, 9, 100, 0, 186, 100},
+      {186, 4, 9, 250, 0, 186, 250},
+      {200, 4, 2, 100, 20, 100, 40},   // MinPercentage narrows the span below the full bar only
+      {200, 4, 5, 100, 20, 200, 100},
+      {200, -4, 1, 100, 0, -50, -25},  // negative unit counts fill nothing (no width)
+      {0, 4, 1, 100, 0, 0, 0},         // a control without width shows 0 %
+  };
+  for (const auto& r : rows) {
+    ProgressFill f = ComputeProgressFill(r.W, r.units, r.unit, r.max, r.min);
+    const std::string row = std::to_string(r.W) + "/" + std::to_string(r.units) + "/" + std::to_string(r.unit) +
+                            "/" + std::to_string(r.min) + ": ";
+    CHECK_EQ(row + std::to_string(f.nFill) + " " + std::to_string(f.nPercentage),
+             row + std::to_string(r.fill) + " " + std::to_string(r.pct));
+  }
 }
 
 TEST(progress_text_and_its_place) {
   CHECK_EQ(PercentText(45), std::string("45 %"));
-  CHECK_EQ(PercentText(0), std::string("0 %"));
   CHECK_EQ(PercentText(-5), std::string("-5 %"));
   // Top: (H - th) halved, never above the control.
   CHECK_EQ(ProgressTextTop(20, 13), 3);
   CHECK_EQ(ProgressTextTop(21, 13), 4);
   CHECK_EQ(ProgressTextTop(10, 13), 0);
-  // Left by alignment.
-  CHECK_EQ(ProgressTextLeft(0, 186, 25), 80);
-  CHECK_EQ(ProgressTextLeft(0, 186, 24), 81);
-  CHECK_EQ(ProgressTextLeft(1, 186, 25), 3);
-  CHECK_EQ(ProgressTextLeft(2, 186, 25), 155);
-  CHECK_EQ(ProgressTextLeft(5, 186, 25), 0);
-  CHECK_EQ(ProgressTextLeft(-1, 186, 25), 0);
-  // A text wider than the control starts left of it when centred.
-  CHECK_EQ(ProgressTextLeft(0, 20, 25), -2);
+  // Left by alignment (0 centred, 1 left, 2 right, others at 0); a text wider
+  // than the control starts left of it when centred.
+  const struct { int align, W, tw, left; } rows[] = {{0, 186, 25, 80}, {0, 186, 24, 81}, {1, 186, 25, 3},
+                                                     {2, 186, 25, 155}, {5, 186, 25, 0}, {-1, 186, 25, 0},
+                                                     {0, 20, 25, -2}};
+  for (const auto& r : rows) CHECK_EQ(ProgressTextLeft(r.align, r.W, r.tw), r.left);
 }
 
 TEST(date_serial_and_time_estimate) {
-  SYSTEMTIME st = {};
-  st.wYear = 1899, st.wMonth = 12, st.wDay = 30;
-  CHECK_EQ(DateSerial(st), 0.0);
-  st.wYear = 1900, st.wMonth = 1, st.wDay = 1;
-  CHECK_EQ(DateSerial(st), 2.0);
-  st.wYear = 2000, st.wMonth = 2, st.wDay = 29, st.wHour = 18;
-  CHECK_EQ(DateSerial(st), 36585.75);
-  st.wYear = 2026, st.wMonth = 12, st.wDay = 6, st.wHour = 12, st.wMinute = 0;
-  CHECK_EQ(DateSerial(st), 46362.5);
+  const struct { WORD y, mo, d, h; double serial; } dates[] = {
+      {1899, 12, 30, 0, 0.0}, {1900, 1, 1, 0, 2.0}, {2000, 2, 29, 18, 36585.75}, {2026, 12, 6, 12, 46362.5}};
+  for (const auto& r : dates) {
+    SYSTEMTIME st = {};
+    st.wYear = r.y, st.wMonth = r.mo, st.wDay = r.d, st.wHour = r.h;
+    CHECK_EQ(DateSerial(st), r.serial);
+  }
   // Two of ten steps done in 0.3 days (third under way): 0.1 per step, 8 left.
-  CHECK_EQ(EstimateTimeToFinish(10.3, 10.0, 2, 10) > 0.7999999, true);
-  CHECK_EQ(EstimateTimeToFinish(10.3, 10.0, 2, 10) < 0.8000001, true);
-  // Never started: measured from day 0, a very large value.
-  CHECK(EstimateTimeToFinish(46362.5, 0, 0, 100) > 4.6e6);
-  // Past the end the estimate turns negative rather than failing.
-  CHECK(EstimateTimeToFinish(11, 10, 12, 10) < 0);
-  CHECK_EQ(ErrorOf([] { EstimateTimeToFinish(1, 0, 2147483647, 10); }), 6L);
+  const double d = EstimateTimeToFinish(10.3, 10.0, 2, 10);
+  CHECK(d > 0.7999999 && d < 0.8000001);
+  CHECK(EstimateTimeToFinish(46362.5, 0, 0, 100) > 4.6e6);   // never started: from day 0
+  CHECK(EstimateTimeToFinish(11, 10, 12, 10) < 0);           // past the end: negative, no failure
 }
 
 namespace {
+// Caption 25 x 13 and picture 15 x 16 on a 75 x 31 button: totalW 40,
+// totalH 29, half W 37, half H 15.
 ButtonLayoutIn Both(int nAlign, UINT nEdge = EdgeRaised, bool bEnabled = true) {
   ButtonLayoutIn in;
   in.W = 75, in.H = 31;
@@ -125,68 +96,38 @@ ButtonLayoutIn Both(int nAlign, UINT nEdge = EdgeRaised, bool bEnabled = true) {
   in.bEnabled = bEnabled;
   return in;
 }
+
+std::string Places(const ButtonLayout& l) {
+  return std::to_string(l.tx) + "," + std::to_string(l.ty) + " " + std::to_string(l.px) + "," + std::to_string(l.py);
+}
 }  // namespace
 
-TEST(button_layout_for_every_alignment) {
-  // totalW 40, totalH 29; half W 37, half H 15.
-  ButtonLayout l = ComputeButtonLayout(Both(0));   // caption left of the picture
-  CHECK_EQ(l.tx, 17);   // 37 - 20
-  CHECK_EQ(l.ty, 9);    // 15 - 6
-  CHECK_EQ(l.px, 42);   // tx + tw
-  CHECK_EQ(l.py, 7);    // 15 - 8
-  l = ComputeButtonLayout(Both(1));                // caption above
-  CHECK_EQ(l.tx, 25);   // 37 - 12
-  CHECK_EQ(l.ty, 1);    // 15 - 14
-  CHECK_EQ(l.px, 30);   // 37 - 7
-  CHECK_EQ(l.py, 14);   // ty + th
-  l = ComputeButtonLayout(Both(2));                // caption right of the picture
-  CHECK_EQ(l.px, 17);
-  CHECK_EQ(l.py, 7);
-  CHECK_EQ(l.tx, 32);   // px + pw
-  CHECK_EQ(l.ty, 9);
-  l = ComputeButtonLayout(Both(3));                // caption below
-  CHECK_EQ(l.px, 30);
-  CHECK_EQ(l.py, 1);
-  CHECK_EQ(l.tx, 25);
-  CHECK_EQ(l.ty, 17);   // py + ph
-  for (int a : {4, 7, -1}) {
-    l = ComputeButtonLayout(Both(a));
-    CHECK_EQ(l.tx + l.ty + l.px + l.py, 0);
-  }
-  l = ComputeButtonLayout(Both(7, EdgeSunken));
-  CHECK_EQ(l.tx, 1);
-  CHECK_EQ(l.ty, 1);
-  CHECK_EQ(l.px, 1);
-  CHECK_EQ(l.py, 1);
-}
-
-TEST(button_layout_alone_pressed_and_disabled) {
-  ButtonLayoutIn in = Both(2);
-  in.bPicture = false;   // caption alone: centred, alignment ignored
-  ButtonLayout l = ComputeButtonLayout(in);
-  CHECK_EQ(l.tx, 25);
-  CHECK_EQ(l.ty, 9);
-  in = Both(1);
-  in.bCaption = false;   // picture alone: centred, caption at the corner
-  in.tw = in.th = 0;
-  l = ComputeButtonLayout(in);
-  CHECK_EQ(l.px, 30);
-  CHECK_EQ(l.py, 7);
-  CHECK_EQ(l.tx, 0);
-  CHECK_EQ(l.ty, 0);
-
-  l = ComputeButtonLayout(Both(0, EdgeSunken));
-  CHECK_EQ(l.tx, 18);
-  CHECK_EQ(l.ty, 10);
-  CHECK_EQ(l.px, 43);
-  CHECK_EQ(l.py, 8);
+TEST(button_layout_for_every_alignment_state_and_content) {
+  ButtonLayoutIn captionAlone = Both(2), pictureAlone = Both(1);
+  captionAlone.bPicture = false;   // centred, alignment ignored
+  pictureAlone.bCaption = false;   // centred, caption at the corner
+  pictureAlone.tw = pictureAlone.th = 0;
+  const struct { const char* sWhat; ButtonLayoutIn in; const char* sPlaces; } rows[] = {
+      {"caption left", Both(0), "17,9 42,7"},     // tx 37 - 20, px tx + tw
+      {"caption above", Both(1), "25,1 30,14"},   // py ty + th
+      {"caption right", Both(2), "32,9 17,7"},    // tx px + pw
+      {"caption below", Both(3), "25,17 30,1"},   // ty py + ph
+      {"alignment 4", Both(4), "0,0 0,0"},
+      {"alignment 7", Both(7), "0,0 0,0"},
+      {"alignment -1", Both(-1), "0,0 0,0"},
+      {"alignment 7 pressed", Both(7, EdgeSunken), "1,1 1,1"},
+      {"caption left pressed", Both(0, EdgeSunken), "18,10 43,8"},
+      {"disabled never moves", Both(0, EdgeSunken, false), "17,9 42,7"},
+      {"caption alone", captionAlone, "25,9 0,0"},
+      {"picture alone", pictureAlone, "0,0 30,7"},
+  };
+  for (const auto& r : rows)
+    CHECK_EQ(std::string(r.sWhat) + ": " + Places(ComputeButtonLayout(r.in)), std::string(r.sWhat) + ": " + r.sPlaces);
+  ButtonLayout l = ComputeButtonLayout(Both(0, EdgeSunken));
   CHECK_EQ(l.nEdge, UINT(EdgeSunken));
   CHECK_EQ(l.nStateFlag, 0u);
-
-  // Disabled: greyed, never moved, raised edge whatever was asked.
+  // Disabled: greyed, raised edge whatever was asked.
   l = ComputeButtonLayout(Both(0, EdgeSunken, false));
-  CHECK_EQ(l.tx, 17);
-  CHECK_EQ(l.px, 42);
   CHECK_EQ(l.nStateFlag, UINT(DSS_DISABLED));
   CHECK_EQ(l.nEdge, UINT(EdgeRaised));
 }
@@ -195,24 +136,32 @@ TEST(button_mouse_answers) {
   using E = MouseEvent;
   using A = MouseAction;
   const int W = 96, H = 32;
-  CHECK(ButtonMouseAction(E::Down, 1, true, 5, 5, W, H) == A::DrawSunken);
-  CHECK(ButtonMouseAction(E::Down, 2, true, 5, 5, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Down, 3, true, 5, 5, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Down, 1, false, 5, 5, W, H) == A::None);
-  // Moves follow the reported state and the place only.
-  CHECK(ButtonMouseAction(E::Move, 1, true, W, H, W, H) == A::DrawSunken);
-  CHECK(ButtonMouseAction(E::Move, 1, true, 0, 0, W, H) == A::DrawSunken);
-  CHECK(ButtonMouseAction(E::Move, 1, true, W + 1, 5, W, H) == A::DrawRaised);
-  CHECK(ButtonMouseAction(E::Move, 1, true, 5, -1, W, H) == A::DrawRaised);
-  CHECK(ButtonMouseAction(E::Move, 0, true, 5, 5, W, H) == A::DrawRaised);
-  CHECK(ButtonMouseAction(E::Move, 2, true, 5, 5, W, H) == A::DrawRaised);
-  CHECK(ButtonMouseAction(E::Move, 1, false, 5, 5, W, H) == A::DrawRaised);
-  // Release: inside (edges included) clicks, anything else does nothing.
-  CHECK(ButtonMouseAction(E::Up, 1, true, W, H, W, H) == A::DrawRaisedAndClick);
-  CHECK(ButtonMouseAction(E::Up, 1, true, 0, 0, W, H) == A::DrawRaisedAndClick);
-  CHECK(ButtonMouseAction(E::Up, 1, true, W + 1, H, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Up, 1, true, -1, 0, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Up, 2, true, 5, 5, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Up, 3, true, 5, 5, W, H) == A::None);
-  CHECK(ButtonMouseAction(E::Up, 1, false, 5, 5, W, H) == A::None);
+  const struct { E e; int button; bool enabled; int x, y; A a; } rows[] = {
+      {E::Down, 1, true, 5, 5, A::DrawSunken},
+      {E::Down, 2, true, 5, 5, A::None},
+      {E::Down, 3, true, 5, 5, A::None},
+      {E::Down, 1, false, 5, 5, A::None},
+      // Moves follow the reported state and the place only.
+      {E::Move, 1, true, W, H, A::DrawSunken},
+      {E::Move, 1, true, 0, 0, A::DrawSunken},
+      {E::Move, 1, true, W + 1, 5, A::DrawRaised},
+      {E::Move, 1, true, 5, -1, A::DrawRaised},
+      {E::Move, 0, true, 5, 5, A::DrawRaised},
+      {E::Move, 2, true, 5, 5, A::DrawRaised},
+      {E::Move, 1, false, 5, 5, A::DrawRaised},
+      // Release: inside (edges included) clicks, anything else does nothing.
+      {E::Up, 1, true, W, H, A::DrawRaisedAndClick},
+      {E::Up, 1, true, 0, 0, A::DrawRaisedAndClick},
+      {E::Up, 1, true, W + 1, H, A::None},
+      {E::Up, 1, true, -1, 0, A::None},
+      {E::Up, 2, true, 5, 5, A::None},
+      {E::Up, 3, true, 5, 5, A::None},
+      {E::Up, 1, false, 5, 5, A::None},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    const auto& r = rows[i];
+    CHECK_EQ("row " + std::to_string(i) + ": " +
+                 std::to_string(int(ButtonMouseAction(r.e, r.button, r.enabled, r.x, r.y, W, H))),
+             "row " + std::to_string(i) + ": " + std::to_string(int(r.a)));
+  }
 }

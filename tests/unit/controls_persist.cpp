@@ -1,6 +1,7 @@
 // The persisted form of the progress bar and the custom button: names,
 // defaults and order in the property bag, conversions of stored values, the
 // change notices to the host, and the picture references the bag holds.
+#include <sstream>
 #include <string>
 #include <vector>
 #include "controls/UCustomButton.h"
@@ -24,6 +25,27 @@ const Names kBarOrder = {"Font", "MaxPercentage", "MinPercentage", "FillColor", 
                          "InvertedTextColor", "TextAlignment", "FloodStyle", "ProgressUnits"};
 const Names kButtonOrder = {"Enabled", "Caption", "Font", "Picture", "CaptionAlignment"};
 
+long ErrorOf(UProgressBar& pb, const char* sName, const char* sValue) {
+  CPropertyBag bag;
+  bag.WriteProperty(sName, sValue, int32_t(0));
+  try {
+    pb.ReadProperties(bag);
+  } catch (const RuntimeError& e) {
+    return e.Number;
+  }
+  return 0;
+}
+
+// Every persisted value of a bar in one line, in the bag's order.
+std::string Values(UProgressBar& pb) {
+  std::ostringstream o;
+  o << pb.Font().Name << "/" << pb.Font().Size << "/" << pb.Font().Bold << " " << pb.MaxPercentage() << " "
+    << pb.MinPercentage() << " " << std::hex << pb.FillColor() << " " << pb.BackColor() << " "
+    << pb.InvertedTextColor() << std::dec << " " << pb.TextAlignment() << " " << pb.FloodStyle() << " "
+    << pb.ProgressUnits();
+  return o.str();
+}
+
 IPicture* NewBitmapPicture(int cx, int cy) {
   PICTDESC pd = {};
   pd.cbSizeofstruct = sizeof pd;
@@ -35,57 +57,37 @@ IPicture* NewBitmapPicture(int cx, int cy) {
 }
 }  // namespace
 
-TEST(progress_bar_defaults_store_nothing_in_order) {
+TEST(progress_bar_defaults_round_trip_and_unstored_counters) {
   sim::Reset();
   UProgressBar pb;
   pb.InitProperties();
-  CHECK_EQ(pb.MaxPercentage(), 100);
-  CHECK_EQ(pb.MinPercentage(), 0);
-  CHECK_EQ(pb.FloodStyle(), 2);
-  CHECK_EQ(pb.TextAlignment(), 0);
-  CHECK_EQ(pb.FillColor(), 0x8000000Du);
-  CHECK_EQ(pb.BackColor(), 0x8000000Fu);
-  CHECK_EQ(pb.InvertedTextColor(), 0x8000000Eu);
-  CHECK_EQ(pb.Font().Name, std::string("MS Sans Serif"));
-  CHECK_EQ(pb.Font().Size, 8.25);
-  CPropertyBag bag;
-  pb.WriteProperties(bag);
-  CHECK_EQ(bag.Writes(), kBarOrder);
-  CHECK_EQ(bag.StoredNames(), Names{});
-}
+  CHECK_EQ(Values(pb), std::string("MS Sans Serif/8.25/0 100 0 8000000d 8000000f 8000000e 0 2 0"));
+  CPropertyBag defaults;
+  pb.WriteProperties(defaults);
+  CHECK_EQ(defaults.Writes(), kBarOrder);
+  CHECK_EQ(defaults.StoredNames(), Names{});
 
-TEST(progress_bar_round_trip) {
-  sim::Reset();
-  UProgressBar a;
   StdFont f;
   f.Name = "Arial";
   f.Size = 10;
   f.Bold = true;
-  a.Font(f);
-  a.MaxPercentage(250);
-  a.MinPercentage(-3);
-  a.FillColor(0x00FF0000u);
-  a.BackColor(0x80000005u);
-  a.InvertedTextColor(0x0000FF00u);
-  a.TextAlignment(2);
-  a.FloodStyle(0);
-  a.ProgressUnits(17);
+  pb.Font(f);
+  pb.MaxPercentage(250);
+  pb.MinPercentage(-3);
+  pb.FillColor(0x00FF0000u);
+  pb.BackColor(0x80000005u);
+  pb.InvertedTextColor(0x0000FF00u);
+  pb.TextAlignment(2);
+  pb.FloodStyle(0);
+  pb.ProgressUnits(17);
   CPropertyBag bag;
-  a.WriteProperties(bag);
+  pb.WriteProperties(bag);
   CHECK_EQ(bag.StoredNames(), kBarOrder);
-
   UProgressBar b;
   b.ReadProperties(bag);
   CHECK_EQ(bag.Reads(), kBarOrder);
   CHECK(b.Font() == f);
-  CHECK_EQ(b.MaxPercentage(), 250);
-  CHECK_EQ(b.MinPercentage(), -3);
-  CHECK_EQ(b.FillColor(), 0x00FF0000u);
-  CHECK_EQ(b.BackColor(), 0x80000005u);
-  CHECK_EQ(b.InvertedTextColor(), 0x0000FF00u);
-  CHECK_EQ(b.TextAlignment(), 2);
-  CHECK_EQ(b.FloodStyle(), 0);
-  CHECK_EQ(b.ProgressUnits(), 17);
+  CHECK_EQ(Values(b), std::string("Arial/10/1 250 -3 ff0000 80000005 ff00 2 0 17"));
   // Never stored: the count and the percentage.
   CHECK_EQ(b.CurrentUnit(), 0);
   CHECK_EQ(b.CurrentPercentage(), 0);
@@ -100,30 +102,10 @@ TEST(progress_bar_reads_text_values_as_numbers) {
   bag.WriteProperty("FloodStyle", "True", int32_t(2));
   UProgressBar pb;
   pb.ReadProperties(bag);
-  CHECK_EQ(pb.MaxPercentage(), 250);
-  CHECK_EQ(pb.FillColor(), 0x80000012u);
-  CHECK_EQ(pb.TextAlignment(), 12);
-  CHECK_EQ(pb.FloodStyle(), -1);
-  CHECK_EQ(pb.BackColor(), 0x8000000Fu);   // missing: default
-
-  CPropertyBag bad;
-  bad.WriteProperty("MinPercentage", "ten", int32_t(0));
-  long nError = 0;
-  try {
-    pb.ReadProperties(bad);
-  } catch (const RuntimeError& e) {
-    nError = e.Number;
-  }
-  CHECK_EQ(nError, 13L);
-  CPropertyBag big;
-  big.WriteProperty("ProgressUnits", "3000000000", int32_t(0));
-  nError = 0;
-  try {
-    pb.ReadProperties(big);
-  } catch (const RuntimeError& e) {
-    nError = e.Number;
-  }
-  CHECK_EQ(nError, 6L);
+  // Missing values keep their defaults.
+  CHECK_EQ(Values(pb), std::string("MS Sans Serif/8.25/0 250 0 80000012 8000000f 8000000e 12 -1 0"));
+  CHECK_EQ(ErrorOf(pb, "MinPercentage", "ten"), 13L);
+  CHECK_EQ(ErrorOf(pb, "ProgressUnits", "3000000000"), 6L);
 }
 
 TEST(progress_bar_font_is_the_only_change_notice) {

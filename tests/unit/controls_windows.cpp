@@ -26,7 +26,9 @@ LRESULT CALLBACK ParentProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   return api::DefWindowProcA(h, msg, wParam, lParam);
 }
 
+// A fresh machine with a parent window that records the clicks it is told of.
 HWND NewParent() {
+  sim::Reset();
   g_clicks.clear();
   WNDCLASSA wc = {};
   wc.lpfnWndProc = ParentProc;
@@ -43,14 +45,19 @@ std::vector<sim::DrawCall> CallsOn(HDC hdc, const char* sOp = nullptr) {
   return v;
 }
 
+// "x,cx,cy" of each call.
+std::string Rects(const std::vector<sim::DrawCall>& v) {
+  std::string s;
+  for (const auto& c : v) s += (s.empty() ? "" : " ") + std::to_string(c.x) + "," + std::to_string(c.cx) + "," + std::to_string(c.cy);
+  return s;
+}
+
 const COLORREF kFace = RGB(212, 208, 200), kHighlight = RGB(10, 36, 106), kHighlightText = RGB(255, 255, 255);
 }  // namespace
 
 TEST(progress_draws_bar_text_and_copy_from_fill_plus_one) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UProgressBar pb;
-  CHECK(pb.Create(hParent, 7, 10, 10, 186, 20) != nullptr);
+  CHECK(pb.Create(NewParent(), 7, 10, 10, 186, 20) != nullptr);
   pb.ProgressUnits(4);
   pb.IncrementProgress(true);
   sim::ClearDrawCalls();
@@ -60,14 +67,11 @@ TEST(progress_draws_bar_text_and_copy_from_fill_plus_one) {
   CHECK_EQ(pb.CurrentPercentage(), 25);   // fill 46 of 186
   HDC dc = pb.SurfaceDC();
 
+  // Cleared to the background, then the bar: columns 0..46, rows 0..H.
+  CHECK_EQ(Rects(CallsOn(dc, "FillRect")), std::string("0,186,20 0,47,21"));
   auto fills = CallsOn(dc, "FillRect");
-  CHECK_EQ(fills.size(), size_t(2));
   if (fills.size() == 2) {
-    CHECK_EQ(fills[0].cx, 186);   // cleared to the background
     CHECK_EQ(fills[0].color, kFace);
-    CHECK_EQ(fills[1].x, 0);      // the bar: columns 0..46, rows 0..H
-    CHECK_EQ(fills[1].cx, 47);
-    CHECK_EQ(fills[1].cy, 21);
     CHECK_EQ(fills[1].color, kHighlight);
   }
   // The text "25 %" (4 characters of 5 pixels, 11 high) centred.
@@ -102,10 +106,8 @@ TEST(progress_draws_bar_text_and_copy_from_fill_plus_one) {
 }
 
 TEST(progress_flood_style_and_fresh_start) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UProgressBar pb;
-  pb.Create(hParent, 7, 0, 0, 186, 20);
+  pb.Create(NewParent(), 7, 0, 0, 186, 20);
   pb.ProgressUnits(4);
   pb.FloodStyle(3);
   for (int i = 0; i < 6; ++i) pb.IncrementProgress();
@@ -117,9 +119,7 @@ TEST(progress_flood_style_and_fresh_start) {
   CHECK_EQ(pb.CurrentUnit(), 0);
   CHECK_EQ(pb.CurrentPercentage(), 0);
   CHECK(CallsOn(nullptr, "TextOut").empty());
-  auto fills = CallsOn(pb.SurfaceDC(), "FillRect");
-  CHECK_EQ(fills.size(), size_t(2));
-  if (fills.size() == 2) CHECK_EQ(fills[1].cx, 1);   // the single column 0
+  CHECK_EQ(Rects(CallsOn(pb.SurfaceDC(), "FillRect")), std::string("0,186,20 0,1,21"));   // the single column 0
   // Clear changes nothing.
   pb.FloodStyle(2);
   pb.IncrementProgress();
@@ -156,6 +156,15 @@ TEST(progress_time_estimate_uses_the_clock) {
 }
 
 namespace {
+void Mouse(HWND h, UINT msg, WPARAM keys, int x, int y) { api::SendMessageA(h, msg, keys, MAKELPARAM(x, y)); }
+
+// A press, a move and a release at one place with the left button.
+void PressAndRelease(HWND h, int x, int y) {
+  Mouse(h, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+  Mouse(h, WM_MOUSEMOVE, MK_LBUTTON, x, y);
+  Mouse(h, WM_LBUTTONUP, 0, x, y);
+}
+
 UINT EdgeOf(const sim::DrawCall& c) { return UINT(c.color) >> 16; }
 
 std::vector<UINT> Edges() {
@@ -166,10 +175,8 @@ std::vector<UINT> Edges() {
 }  // namespace
 
 TEST(button_press_out_in_release_clicks_once) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UCustomButton b;
-  HWND h = b.Create(hParent, 42, 10, 10, 96, 32);
+  HWND h = b.Create(NewParent(), 42, 10, 10, 96, 32);
   CHECK(h != nullptr);
   CHECK_EQ(Edges(), std::vector<UINT>{5});        // drawn raised when created
   auto edge = CallsOn(nullptr, "DrawEdge");
@@ -177,12 +184,12 @@ TEST(button_press_out_in_release_clicks_once) {
   CHECK(!edge.empty() && edge[0].cx == 96 && edge[0].cy == 32);
   sim::ClearDrawCalls();
 
-  api::SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  Mouse(h, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
   CHECK(api::GetCapture() == h);
-  api::SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-3, 40));   // out
-  api::SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(96, 32));   // on the corner: in
+  Mouse(h, WM_MOUSEMOVE, MK_LBUTTON, -3, 40);   // out
+  Mouse(h, WM_MOUSEMOVE, MK_LBUTTON, 96, 32);   // on the corner: in
   CHECK(g_clicks.empty());
-  api::SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(96, 32));
+  Mouse(h, WM_LBUTTONUP, 0, 96, 32);
   CHECK_EQ(Edges(), (std::vector<UINT>{10, 5, 10, 5}));
   CHECK(api::GetCapture() == nullptr);
   CHECK_EQ(g_clicks.size(), size_t(1));
@@ -193,9 +200,7 @@ TEST(button_press_out_in_release_clicks_once) {
   }
   // Press, release outside: no click, the last look stays.
   sim::ClearDrawCalls();
-  api::SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  api::SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(97, 5));
-  api::SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(97, 5));
+  PressAndRelease(h, 97, 5);
   CHECK_EQ(Edges(), (std::vector<UINT>{10, 5}));
   CHECK_EQ(g_clicks.size(), size_t(1));
   CHECK(api::GetCapture() == nullptr);
@@ -207,32 +212,28 @@ TEST(button_press_out_in_release_clicks_once) {
 }
 
 TEST(button_right_and_both_buttons_never_click) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UCustomButton b;
-  HWND h = b.Create(hParent, 42, 10, 10, 96, 32);
+  HWND h = b.Create(NewParent(), 42, 10, 10, 96, 32);
   sim::ClearDrawCalls();
-  api::SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  Mouse(h, WM_RBUTTONDOWN, MK_RBUTTON, 5, 5);
   CHECK(api::GetCapture() == h);   // the mouse is held for any button
-  api::SendMessageA(h, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(6, 6));
-  api::SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(6, 6));
+  Mouse(h, WM_MOUSEMOVE, MK_RBUTTON, 6, 6);
+  Mouse(h, WM_RBUTTONUP, 0, 6, 6);
   CHECK(api::GetCapture() == nullptr);
   // Left pressed while the right is held, released while it still is.
-  api::SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-  api::SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(5, 5));
-  api::SendMessageA(h, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(5, 5));
+  Mouse(h, WM_RBUTTONDOWN, MK_RBUTTON, 5, 5);
+  Mouse(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 5, 5);
+  Mouse(h, WM_LBUTTONUP, MK_RBUTTON, 5, 5);
   CHECK(api::GetCapture() == h);   // right still down
-  api::SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  Mouse(h, WM_RBUTTONUP, 0, 5, 5);
   CHECK(api::GetCapture() == nullptr);
   CHECK_EQ(Edges(), std::vector<UINT>{5});   // only the move, drawn raised
   CHECK(g_clicks.empty());
 }
 
 TEST(button_disabled_draws_grey_and_never_clicks) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UCustomButton b;
-  HWND h = b.Create(hParent, 42, 10, 10, 75, 23);
+  HWND h = b.Create(NewParent(), 42, 10, 10, 75, 23);
   b.Caption("&Go");
   sim::ClearDrawCalls();
   b.Enabled(false);
@@ -246,9 +247,7 @@ TEST(button_disabled_draws_grey_and_never_clicks) {
     CHECK_EQ(states[0].y, 6);    // 11 - 5
   }
   sim::ClearDrawCalls();
-  api::SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  api::SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
-  api::SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PressAndRelease(h, 5, 5);
   CHECK_EQ(Edges(), std::vector<UINT>{5});   // the move: disabled look, raised edge
   states = CallsOn(nullptr, "DrawState");
   CHECK(!states.empty() && states[0].x == 30 && (UINT(states[0].color) & DSS_DISABLED));
@@ -259,21 +258,17 @@ TEST(button_disabled_draws_grey_and_never_clicks) {
   api::EnableWindow(h, TRUE);
   CHECK(b.Enabled());
   sim::ClearDrawCalls();
-  api::SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  Mouse(h, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
   states = CallsOn(nullptr, "DrawState");
   CHECK(!states.empty() && states[0].x == 31 && states[0].y == 7 && UINT(states[0].color) == DST_PREFIXTEXT);
-  api::SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Mouse(h, WM_LBUTTONUP, 0, 5, 5);
   CHECK_EQ(g_clicks.size(), size_t(1));
 }
 
 TEST(button_draws_caption_left_of_bitmap) {
-  sim::Reset();
-  HWND hParent = NewParent();
   UCustomButton b;
-  b.Create(hParent, 42, 10, 10, 75, 23);
-  PICTDESC pd = {};
-  pd.cbSizeofstruct = sizeof pd;
-  pd.picType = PICTYPE_BITMAP;
+  b.Create(NewParent(), 42, 10, 10, 75, 23);
+  PICTDESC pd = {sizeof(PICTDESC), PICTYPE_BITMAP};
   pd.bmp.hbitmap = api::CreateBitmap(16, 16, 1, 32, nullptr);
   IPicture* pic = nullptr;
   api::OleCreatePictureIndirect(&pd, kIID_IPicture, TRUE, reinterpret_cast<void**>(&pic));

@@ -1,10 +1,9 @@
 // Form services on the simulated Windows: events, modal show, controls,
 // keyboard, timers, screen and program.
-#include <memory>
 #include <stdexcept>
 #include "platform/Forms.h"
-#include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/table.h"
 
 namespace {
 
@@ -71,17 +70,6 @@ HWND Owner() {
   return sim::AddWindow("Owner", "owner", api::GetCurrentProcessId());
 }
 
-// A user that acts once per idle call from a list of steps.
-std::function<bool()> Steps(std::vector<std::function<void()>> steps) {
-  auto at = std::make_shared<size_t>(0);
-  auto list = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-  return [at, list]() {
-    if (*at >= list->size()) return false;
-    (*list)[(*at)++]();
-    return true;
-  };
-}
-
 }  // namespace
 
 TEST(LoadRunsOnFirstNeedAndSizesInTwips) {
@@ -145,12 +133,14 @@ TEST(ModalShowDisablesOwnerUntilUnloaded) {
   CHECK(!sim::GetWindow(owner, wi) || wi.bEnabled);
 }
 
-TEST(ModelessShowReturnsAtOnce) {
+TEST(ModelessShowReturnsAtOnceAndFramesHandTheirButtonsToTheForm) {
   sim::Reset();
   TestForm f;
   f.Show(false);
   CHECK(f.Loaded());
   CHECK(api::IsWindowVisible(f.hWnd()));
+  sim::Click(f.Control(idInFrame));
+  CHECK_EQ(f.clicks, std::vector<int>{idInFrame});
   CHECK(f.Unload());
   CHECK(!f.Loaded());
 }
@@ -170,14 +160,6 @@ TEST(QueryUnloadRefusesEveryCloseRequest) {
   api::SendMessageA(h, WM_CLOSE, 0, 0);
   CHECK(!f.Loaded());
   CHECK(!api::IsWindow(h));
-}
-
-TEST(FrameAndPictureHandTheirButtonsToTheForm) {
-  sim::Reset();
-  TestForm f;
-  f.Show(false);
-  sim::Click(f.Control(idInFrame));
-  CHECK_EQ(f.clicks, std::vector<int>{idInFrame});
 }
 
 TEST(DisabledOrHiddenButtonsAreNotPressed) {
@@ -201,25 +183,25 @@ TEST(DisabledOrHiddenButtonsAreNotPressed) {
 TEST(KeyboardTabMovesBetweenEnabledButtons) {
   sim::Reset();
   TestForm f;
-  HWND h = f.hWnd();
+  f.hWnd();
   f.closeOnOk = false;
+  // Ok, (Off is disabled) Cancel, Inner, round to Ok; Shift+Tab back to
+  // Inner (Space presses it), Shift+Tab to Cancel (Enter presses it).
+  const std::vector<HWND> expected = {f.Control(idOk),      f.Control(idCancel), f.Control(idInFrame),
+                                      f.Control(idOk),      f.Control(idInFrame), f.Control(idCancel)};
   std::vector<HWND> seen;
-  const std::vector<HWND> expected = {f.Control(idOk), f.Control(idCancel), f.Control(idInFrame),
-                                      f.Control(idOk), f.Control(idInFrame), f.Control(idCancel)};
-  sim::SetUser(Steps({
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_TAB); },
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_TAB); },
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_TAB); },
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_TAB, false, true); },
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_SPACE); },
-      [&] { sim::PressKey(api::GetFocus(), VK_TAB, false, true); },
-      [&] { seen.push_back(api::GetFocus()); sim::PressKey(api::GetFocus(), VK_RETURN); },
-      [&] { f.closeOnOk = true; f.PressControl(idOk); },
-  }));
+  auto press = [&](UINT key, bool shift = false, bool record = true) {
+    return [&seen, key, shift, record] {
+      if (record) seen.push_back(api::GetFocus());
+      sim::PressKey(api::GetFocus(), key, false, shift);
+    };
+  };
+  sim::SetUser(Steps({press(VK_TAB), press(VK_TAB), press(VK_TAB), press(VK_TAB, true), press(VK_SPACE),
+                      press(VK_TAB, true, false), press(VK_RETURN), [&] {
+                        f.closeOnOk = true;
+                        f.PressControl(idOk);
+                      }}));
   f.Show(true);
-  (void)h;
-  // Ok, (Off is disabled) Cancel, Inner, round to Ok; Shift+Tab goes back.
-  // Ok, (Off is disabled) Cancel, Inner, back to Ok, Shift+Tab to Inner.
   CHECK(seen == expected);
   CHECK_EQ(f.clicks, (std::vector<int>{idInFrame, idCancel, idOk}));
 }
@@ -281,7 +263,7 @@ TEST(TimerSetBeforeLoadStartsWithTheWindow) {
   CHECK_EQ(sim::ActiveTimers(), 0);
 }
 
-TEST(ScreenInTwips) {
+TEST(ScreenInTwipsAndMousePointer) {
   sim::Reset();
   CHECK_EQ(Screen::TwipsPerPixelX(), 15.0);
   CHECK_EQ(Screen::Width(), 1024 * 15.0);
@@ -290,10 +272,6 @@ TEST(ScreenInTwips) {
   CHECK_EQ(Screen::TwipsPerPixelY(), 12.0);
   CHECK_EQ(Screen::Width(), 800 * 12.0);
   CHECK_EQ(TwipsToPixelsX(7560), 630);
-}
-
-TEST(ScreenMousePointer) {
-  sim::Reset();
   Screen::SetMousePointer(11);
   CHECK_EQ(Screen::MousePointer(), 11);
   CHECK(sim::CurrentCursor() == IDC_WAIT);
@@ -316,18 +294,13 @@ TEST(AppCommandPathTitleEnviron) {
   sim::SetEnv("COMSPEC", "C:\\X\\cmd.exe");
   CHECK_EQ(App::Environ("COMSPEC"), std::string("C:\\X\\cmd.exe"));
   CHECK_EQ(App::Environ("NO_SUCH_THING"), std::string(""));
-}
-
-TEST(AppEndStopsOnTheSpot) {
-  sim::Reset();
-  bool after = false;
+  unsigned code = 1;
   try {
     App::End();
-    after = true;
   } catch (const sim::ProcessExit& e) {
-    CHECK_EQ(e.uExitCode, 0u);
+    code = e.uExitCode;
   }
-  CHECK(!after);
+  CHECK_EQ(code, 0u);   // ended on the spot with exit code 0
 }
 
 TEST(MsgBoxIsOwnedByTheModalForm) {

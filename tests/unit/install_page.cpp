@@ -7,6 +7,7 @@
 #include "pages/frmInstallMSDE.h"
 #include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/instance_codes.h"
 
 namespace {
 const char kTitle[] = "Custom Database Configuration";
@@ -17,8 +18,6 @@ const char kSuccess[] =
     "The SQL Server desktop edition has been successfully installed.\r\n\r\nClick \"Next\" to continue.";
 const char kError[] =
     "Errors occurred durring the install process.\r\n\r\nUnable to continue with server configuration.";
-const char* const kFirstCodes[2] = {"{E09B48B5-E141-427A-AB0C-D3605127224A}",
-                                    "{689404D2-1C94-44B3-9203-BEC5594FDA7A}"};
 
 struct Snapshot {
   std::string sMessage;
@@ -63,9 +62,7 @@ void Setup(DWORD dwExit, DWORD dwRunMs = 2000, std::function<void(DWORD)> onStar
     const std::string& cmd = sim::Launches().back().sCommandLine;
     for (int i = 0; i < 2; ++i)
       if (cmd.find(i == 0 ? "SqlRun01.msi" : "SqlRun02.msi") != std::string::npos)
-        sim::RegSetString(HKEY_LOCAL_MACHINE,
-                          "SOFTWARE\\Microsoft\\Microsoft SQL Server\\I" + std::to_string(i) + "\\Setup",
-                          "ProductCode", kFirstCodes[i]);
+        testdata::AddInstance("I" + std::to_string(i), testdata::kInstanceCodes[i]);
   };
   sim::ScriptProcess("msiexec.exe", s);
 }
@@ -104,30 +101,20 @@ Outcome Open(int nPress, const std::string& sServer = "ZoMEL") {
 }
 }  // namespace
 
-TEST(page_opens_with_the_waiting_text_and_only_help) {
+TEST(page_success_shows_waiting_then_success_and_returns_next) {
   sim::Reset();
   Setup(0);
   Outcome o = Open(1);
+  // As the setup starts: the waiting text, only Help, no bar.
   CHECK_EQ(o.running.sMessage, std::string(kWaiting));
   CHECK(o.running.bHelp);
-  CHECK(!o.running.bCancel);
-  CHECK(!o.running.bBack);
-  CHECK(!o.running.bNext);
-  CHECK(!o.running.bFinish);
+  CHECK(!o.running.bCancel && !o.running.bBack && !o.running.bNext && !o.running.bFinish);
   CHECK(!o.running.bBarVisible);
-  CHECK(sim::Launches().size() <= 1);
-}
-
-TEST(page_success_waits_for_next_and_returns_it) {
-  sim::Reset();
-  Setup(0);
-  Outcome o = Open(1);
+  // Settled: the success text, Next the only way on, the bar hidden all through.
   CHECK_EQ(o.settled.sMessage, std::string(kSuccess));
   CHECK(o.settled.bNext);
-  CHECK(!o.settled.bBack);
-  CHECK(!o.settled.bCancel);
-  CHECK(!o.settled.bFinish);
-  CHECK(!o.settled.bBarVisible);   // hidden all through the run
+  CHECK(!o.settled.bBack && !o.settled.bCancel && !o.settled.bFinish);
+  CHECK(!o.settled.bBarVisible);
   CHECK_EQ(o.nResult, 1L);
   CHECK(sim::MessageBoxes().empty());
   CHECK_EQ(sim::OpenHandles(), 0);
@@ -139,8 +126,7 @@ TEST(page_failure_offers_back_and_cancel) {
   Setup(1603);
   Outcome o = Open(2);
   CHECK_EQ(o.settled.sMessage, std::string(kError));
-  CHECK(o.settled.bBack);
-  CHECK(o.settled.bCancel);
+  CHECK(o.settled.bBack && o.settled.bCancel);
   CHECK(!o.settled.bNext);
   CHECK_EQ(o.nResult, 2L);
   CHECK_EQ(sim::MessageBoxes().size(), size_t(1));
@@ -149,47 +135,34 @@ TEST(page_failure_offers_back_and_cancel) {
     CHECK_EQ(sim::MessageBoxes()[0].sCaption, std::string(kTitle));
     CHECK_EQ(sim::MessageBoxes()[0].uType & 0xF0, UINT(MB_ICONINFORMATION));
   }
-}
-
-TEST(page_failure_cancel_asks_and_ends_the_program) {
+  // Cancel asks, and Yes ends the program.
   sim::Reset();
   Setup(1603);
   sim::AnswerMessageBoxes({IDOK, IDYES});
-  Outcome o = Open(4);
+  o = Open(4);
   CHECK(o.bEnded);
   CHECK_EQ(sim::MessageBoxes().size(), size_t(2));
 }
 
-TEST(page_restart_1641_closes_by_itself_with_cancel) {
-  sim::Reset();
-  Setup(1641);
-  Outcome o = Open(0);
-  CHECK_EQ(o.nResult, 4L);
-  CHECK(!o.bEnded);
-  CHECK(sim::MessageBoxes().empty());
-  CHECK(sim::ExitWindowsCalls().empty());
-}
-
-TEST(page_restart_3010_yes_restarts_and_ends_the_program) {
-  sim::Reset();
-  Setup(3010);
-  sim::AnswerMessageBoxes({IDYES});
-  Outcome o = Open(0);
-  CHECK(o.bEnded);
-  CHECK_EQ(sim::ExitWindowsCalls().size(), size_t(1));
-  if (!sim::ExitWindowsCalls().empty()) CHECK_EQ(sim::ExitWindowsCalls()[0].uFlags, UINT(10));
-  CHECK_EQ(sim::MessageBoxes().size(), size_t(1));
-  if (!sim::MessageBoxes().empty()) CHECK_EQ(sim::MessageBoxes()[0].uType & 0xFF, UINT(36));
-}
-
-TEST(page_restart_3010_no_returns_cancel) {
-  sim::Reset();
-  Setup(3010);
-  sim::AnswerMessageBoxes({IDNO, IDOK});
-  Outcome o = Open(0);
-  CHECK_EQ(o.nResult, 4L);
-  CHECK_EQ(sim::MessageBoxes().size(), size_t(2));
-  CHECK(sim::ExitWindowsCalls().empty());
+TEST(page_restart_results_close_or_end_the_page) {
+  struct Row { DWORD dwExit; std::vector<int> answers; bool bEnded; size_t nBoxes, nRestarts; };
+  const Row rows[] = {
+      {1641, {}, false, 0, 0},             // the setup restarts by itself: Cancel
+      {3010, {IDYES}, true, 1, 1},         // restart now: the program ends
+      {3010, {IDNO, IDOK}, false, 2, 0},   // later: Cancel
+  };
+  for (const Row& r : rows) {
+    sim::Reset();
+    Setup(r.dwExit);
+    sim::AnswerMessageBoxes(r.answers);
+    Outcome o = Open(0);
+    const std::string what = std::to_string(r.dwExit) + "/" + std::to_string(r.answers.size()) + ": ";
+    CHECK_EQ(what + (o.bEnded ? "ended" : std::to_string(o.nResult)), what + (r.bEnded ? "ended" : "4"));
+    CHECK_EQ(sim::MessageBoxes().size(), r.nBoxes);
+    if (!sim::MessageBoxes().empty()) CHECK_EQ(sim::MessageBoxes()[0].uType & 0xFF, UINT(36));
+    CHECK_EQ(sim::ExitWindowsCalls().size(), r.nRestarts);
+    if (!sim::ExitWindowsCalls().empty()) CHECK_EQ(sim::ExitWindowsCalls()[0].uFlags, UINT(10));
+  }
 }
 
 TEST(page_every_opening_runs_again_with_the_next_package) {
@@ -211,8 +184,7 @@ TEST(page_run_hides_the_setup_dialogs_cancel_button) {
     HWND hDialog = sim::AddWindow("#32770", "Engine setup", pid);
     hCancel = sim::AddWindow("Button", "Cancel", pid, hDialog);
   });
-  Outcome o = Open(1);
-  CHECK_EQ(o.nResult, 1L);
+  CHECK_EQ(Open(1).nResult, 1L);
   sim::WindowInfo info{};
   CHECK(hCancel && sim::GetWindow(hCancel, info));
   CHECK(!info.bVisible);

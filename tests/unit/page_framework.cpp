@@ -1,10 +1,9 @@
 // The page framework on the simulated Windows: DisplayDialog's steps, the
 // navigation buttons, Cancel, the close rules, F4, Esc and the pictures.
-#include <memory>
 #include "pages/CPage.h"
 #include "pages/frmReadyToInstallMSDE.h"
-#include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/table.h"
 
 namespace {
 
@@ -25,16 +24,6 @@ protected:
   }
 };
 
-std::function<bool()> Steps(std::vector<std::function<void()>> steps) {
-  auto at = std::make_shared<size_t>(0);
-  auto list = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-  return [at, list]() {
-    if (*at >= list->size()) return false;
-    (*list)[(*at)++]();
-    return true;
-  };
-}
-
 // The page window shown at the moment (not the hidden owner).
 HWND Page() {
   for (HWND h : sim::TopLevelWindows()) {
@@ -45,70 +34,71 @@ HWND Page() {
 }
 
 HWND Button(const char* caption) { return sim::FindChildByText(Page(), caption); }
+void Press(const char* caption) { sim::Click(Button(caption)); }
 
-HWND MakeProxy() {
+// A fresh machine with the taskbar proxy the pages are owned by.
+HWND Fresh() {
+  sim::Reset();
   HWND h = sim::AddWindow("TarnwickForm", "ZoMel MSDE Installation and Setup", api::GetCurrentProcessId());
   SetTaskbarProxy(h);
   return h;
 }
+
+// Shows pages with a scripted user, keeping the picture and rectangle that
+// DisplayDialog hands from page to page.
+struct Shower {
+  IPicture* pic = nullptr;
+  WindowRect rect;
+  bool bEnded = false;   // the program ended while the page was up
+  long Show(TestPage& page, std::vector<std::function<void()>> steps) {
+    sim::SetUser(Steps(std::move(steps)));
+    try {
+      return page.DisplayDialog(pic, &rect);
+    } catch (const sim::ProcessExit&) {
+      bEnded = true;
+      return -1;
+    }
+  }
+};
 
 const char* kQuestion = "This action will cancel any remaining operations.\r\n\r\nAre you sure you wish to cancel ?";
 
 }  // namespace
 
 TEST(DisplayDialogRunsTheCommonSteps) {
-  sim::Reset();
-  HWND proxy = MakeProxy();
+  HWND proxy = Fresh();
   TestPage page(3, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  rect.Left = 120;
-  rect.Top = 80;
-  HWND shown = nullptr;
+  Shower s;
+  s.rect.Left = 120;
+  s.rect.Top = 80;
   bool proxyDisabled = false;
-  sim::SetUser(Steps({[&] {
-    shown = Page();
-    proxyDisabled = !api::IsWindowEnabled(proxy);
-    CHECK_EQ(Screen::MousePointer(), 0);
-    sim::Click(Button("&Next >"));
-  }}));
-  long n = page.DisplayDialog(pic, &rect);
-  CHECK_EQ(n, 1L);
+  CHECK_EQ(s.Show(page, {[&] {
+             sim::WindowInfo wi;
+             CHECK(sim::GetWindow(Page(), wi));
+             CHECK(wi.hParent == proxy);
+             CHECK_EQ(wi.sText, std::string("ZoMel MSDE Installation and Setup"));
+             proxyDisabled = !api::IsWindowEnabled(proxy);
+             CHECK_EQ(Screen::MousePointer(), 0);
+             Press("&Next >");
+           }}),
+           1L);
   CHECK_EQ(page.nSetups, 1);
   CHECK_EQ(page.nPointerInSetup, 11);
   CHECK(!page.bCloseBoxInSetup);
-  CHECK(shown != nullptr);
   CHECK(proxyDisabled);
   CHECK(api::IsWindowEnabled(proxy));
   // The window opened at Left, Top with its load size; the final rectangle
   // came back.
-  CHECK_EQ(rect.Left, 120);
-  CHECK_EQ(rect.Top, 80);
-  CHECK_EQ(rect.Right, 120 + 504);
-  CHECK_EQ(rect.Bottom, 80 + 389);
-  CHECK(pic == nullptr);   // this page creates no picture
+  CHECK_EQ(s.rect.Left, 120);
+  CHECK_EQ(s.rect.Top, 80);
+  CHECK_EQ(s.rect.Right, 120 + 504);
+  CHECK_EQ(s.rect.Bottom, 80 + 389);
+  CHECK(s.pic == nullptr);   // this page creates no picture
   CHECK(!page.Loaded());
 }
 
-TEST(PageIsOwnedByTheProxyAndMovedWithoutZOrder) {
-  sim::Reset();
-  HWND proxy = MakeProxy();
-  TestPage page(0, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  sim::SetUser(Steps({[&] {
-    sim::WindowInfo wi;
-    CHECK(sim::GetWindow(Page(), wi));
-    CHECK(wi.hParent == proxy);
-    CHECK_EQ(wi.sText, std::string("ZoMel MSDE Installation and Setup"));
-    sim::Click(Button("&Next >"));
-  }}));
-  page.DisplayDialog(pic, &rect);
-}
-
 TEST(NavigationButtonsCaptionsAndPositions) {
-  sim::Reset();
-  MakeProxy();
+  Fresh();
   TestPage page(0, false);
   HWND h = page.hWnd();
   HWND nav = page.Control(idPicNav);
@@ -155,206 +145,154 @@ TEST(NavigationButtonsEnabledPerPage) {
   }
 }
 
-TEST(CancelAnsweredNoLeavesThePageAsItWas) {
-  sim::Reset();
-  MakeProxy();
+TEST(CancelAnsweredNoLeavesThePageAsItWasYesEndsTheProgram) {
+  Fresh();
   TestPage page(3, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  sim::AnswerMessageBoxes({IDNO});
-  sim::SetUser(Steps({
-      [&] { sim::Click(Button("Cancel")); },
-      [&] {
-        CHECK(page.Loaded());
-        CHECK_EQ(page.Result(), 0L);
-        CHECK(page.Enabled(NavId(1)));
-        sim::Click(Button("< &Back"));
-      },
-  }));
-  CHECK_EQ(page.DisplayDialog(pic, &rect), 2L);
+  Shower s;
+  sim::AnswerMessageBoxes({IDNO, IDYES});
+  CHECK_EQ(s.Show(page, {[&] { Press("Cancel"); },
+                         [&] {
+                           CHECK(page.Loaded());
+                           CHECK_EQ(page.Result(), 0L);
+                           CHECK(page.Enabled(NavId(1)));
+                           Press("< &Back");
+                         }}),
+           2L);
   CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
   const sim::MessageBoxRecord& box = sim::MessageBoxes()[0];
   CHECK_EQ(box.sText, std::string(kQuestion));
   CHECK_EQ(box.sCaption, std::string("Custom Database Configuration"));
   CHECK_EQ(box.uType, 36u);
-}
-
-TEST(CancelAnsweredYesEndsTheProgramAtOnce) {
-  sim::Reset();
-  MakeProxy();
-  TestPage page(0, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  sim::AnswerMessageBoxes({IDYES});
-  sim::SetUser(Steps({[&] { sim::Click(Button("Cancel")); }}));
-  bool ended = false;
-  long n = -1;
-  try {
-    n = page.DisplayDialog(pic, &rect);
-  } catch (const sim::ProcessExit&) {
-    ended = true;
-  }
-  CHECK(ended);
-  CHECK_EQ(n, -1L);
+  TestPage next(0, false);
+  CHECK_EQ(s.Show(next, {[&] { Press("Cancel"); }}), -1L);
+  CHECK(s.bEnded);
 }
 
 TEST(FinishEndsTheProgramHelpDoesNothing) {
-  sim::Reset();
-  MakeProxy();
+  Fresh();
   TestPage page(3, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  bool ended = false;
-  sim::SetUser(Steps({
-      [&] { sim::Click(Button("Help")); },
-      [&] {
-        CHECK(page.Loaded());
-        CHECK_EQ(page.Result(), 0L);
-        page.SetEnabled(NavId(8), true);
-        sim::Click(Button("&Finish"));
-      },
-  }));
-  try {
-    page.DisplayDialog(pic, &rect);
-  } catch (const sim::ProcessExit&) {
-    ended = true;
-  }
-  CHECK(ended);
+  Shower s;
+  s.Show(page, {[&] { Press("Help"); },
+                [&] {
+                  CHECK(page.Loaded());
+                  CHECK_EQ(page.Result(), 0L);
+                  page.SetEnabled(NavId(8), true);
+                  Press("&Finish");
+                }});
+  CHECK(s.bEnded);
   CHECK(sim::MessageBoxes().empty());
 }
 
-TEST(CloseRefusedWhileResultIsZero) {
-  sim::Reset();
-  MakeProxy();
+TEST(CloseRefusedWhileResultIsZeroAndF4NeverCloses) {
+  Fresh();
   TestPage page(4, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  sim::SetUser(Steps({
-      [&] { api::PostMessageA(Page(), WM_CLOSE, 0, 0); },
-      [&] { api::SendMessageA(Page(), WM_SYSCOMMAND, SC_CLOSE, 0); },
-      [&] {
-        CHECK(page.Loaded());
-        // The page's own logic sets a result: now a close request is
-        // allowed and its result comes back.
-        page.SetResult(PageResultFailed);
-        api::PostMessageA(Page(), WM_CLOSE, 0, 0);
-      },
-  }));
-  CHECK_EQ(page.DisplayDialog(pic, &rect), 800000000L);
-}
-
-TEST(F4WithOrWithoutAltNeverClosesAPage) {
-  sim::Reset();
-  MakeProxy();
-  TestPage page(3, false);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  page.SetResult(PageResultBack);   // even a page that could close
-  sim::SetUser(Steps({
-      [&] { sim::PressKey(Page(), VK_F4, true); },
-      [&] { sim::PressKey(api::GetFocus(), VK_F4, true); },
-      [&] { sim::PressKey(api::GetFocus(), VK_F4); },
-      [&] {
-        CHECK(page.Loaded());
-        sim::Click(Button("&Next >"));
-      },
-  }));
-  CHECK_EQ(page.DisplayDialog(pic, &rect), 1L);
+  Shower s;
+  CHECK_EQ(s.Show(page, {[&] { api::PostMessageA(Page(), WM_CLOSE, 0, 0); },
+                         [&] { api::SendMessageA(Page(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+                         [&] {
+                           CHECK(page.Loaded());
+                           // The page's own logic sets a result: now a close
+                           // request is allowed and its result comes back.
+                           page.SetResult(PageResultFailed);
+                           api::PostMessageA(Page(), WM_CLOSE, 0, 0);
+                         }}),
+           800000000L);
+  TestPage f4(3, false);
+  f4.SetResult(PageResultBack);   // even a page that could close
+  CHECK_EQ(s.Show(f4, {[&] { sim::PressKey(Page(), VK_F4, true); },
+                       [&] { sim::PressKey(api::GetFocus(), VK_F4, true); },
+                       [&] { sim::PressKey(api::GetFocus(), VK_F4); },
+                       [&] {
+                         CHECK(f4.Loaded());
+                         Press("&Next >");
+                       }}),
+           1L);
 }
 
 TEST(EscAsksOnlyWhereCancelIsEnabled) {
-  sim::Reset();
-  MakeProxy();
-  {
-    TestPage page(3, false);
-    IPicture* pic = nullptr;
-    WindowRect rect;
-    sim::AnswerMessageBoxes({IDNO});
-    sim::SetUser(Steps({[&] { sim::PressKey(api::GetFocus(), VK_ESCAPE); },
-                        [&] { sim::PressKey(api::GetFocus(), 'B', true); }}));
-    CHECK_EQ(page.DisplayDialog(pic, &rect), 2L);
-    CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
-  }
-  {
-    TestPage page(4, false);   // the engine setup page: Cancel disabled
-    IPicture* pic = nullptr;
-    WindowRect rect;
-    sim::SetUser(Steps({[&] { sim::PressKey(Page(), VK_ESCAPE); },
-                        [&] {
-                          CHECK(page.Loaded());
-                          page.SetResult(PageResultNext);
-                          page.Unload();
-                        }}));
-    CHECK_EQ(page.DisplayDialog(pic, &rect), 1L);
-    CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
-  }
+  Fresh();
+  Shower s;
+  TestPage page(3, false);
+  sim::AnswerMessageBoxes({IDNO});
+  CHECK_EQ(s.Show(page, {[&] { sim::PressKey(api::GetFocus(), VK_ESCAPE); },
+                         [&] { sim::PressKey(api::GetFocus(), 'B', true); }}),
+           2L);
+  CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
+  TestPage engine(4, false);   // the engine setup page: Cancel disabled
+  CHECK_EQ(s.Show(engine, {[&] { sim::PressKey(Page(), VK_ESCAPE); },
+                           [&] {
+                             CHECK(engine.Loaded());
+                             engine.SetResult(PageResultNext);
+                             engine.Unload();
+                           }}),
+           1L);
+  CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
 }
 
 TEST(MovedPageHandsItsPositionOn) {
-  sim::Reset();
-  MakeProxy();
-  WindowRect rect;
-  rect.Left = 10;
-  rect.Top = 20;
-  IPicture* pic = nullptr;
-  {
-    TestPage page(0, false);
-    sim::SetUser(Steps({[&] {
-      api::SetWindowPos(Page(), nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-      sim::Click(Button("&Next >"));
-    }}));
-    page.DisplayDialog(pic, &rect);
-  }
-  CHECK_EQ(rect.Left, 300);
-  CHECK_EQ(rect.Top, 250);
+  Fresh();
+  Shower s;
+  s.rect.Left = 10;
+  s.rect.Top = 20;
+  TestPage page(0, false);
+  s.Show(page, {[&] {
+    api::SetWindowPos(Page(), nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Press("&Next >");
+  }});
+  CHECK_EQ(s.rect.Left, 300);
+  CHECK_EQ(s.rect.Top, 250);
   TestPage next(3, false);
-  sim::SetUser(Steps({[&] {
+  s.Show(next, {[&] {
     RECT r;
     api::GetWindowRect(Page(), &r);
     CHECK_EQ(r.left, 300);
     CHECK_EQ(r.top, 250);
-    sim::Click(Button("&Next >"));
-  }}));
-  next.DisplayDialog(pic, &rect);
+    Press("&Next >");
+  }});
 }
 
-TEST(PagePictureCreatedOnceAndShared) {
-  sim::Reset();
-  MakeProxy();
-  IPicture* pic = nullptr;
-  WindowRect rect;
+TEST(PagePictureCreatedOnceSharedAndDrawnAsTheBackground) {
+  Fresh();
+  Shower s;
   {
     TestPage first(0, true);
-    sim::SetUser(Steps({[&] { sim::Click(Button("&Next >")); }}));
-    first.DisplayDialog(pic, &rect);
+    s.Show(first, {[&] {
+      sim::ClearDrawCalls();
+      HDC hdc = api::GetDC(Page());
+      api::SendMessageA(Page(), WM_ERASEBKGND, (WPARAM)hdc, 0);
+      api::ReleaseDC(Page(), hdc);
+      bool blt = false;
+      for (const auto& c : sim::DrawCalls())
+        if (c.sOp == "BitBlt" && c.hdc == hdc && c.cx == 496) blt = true;
+      CHECK(blt);
+      Press("&Next >");
+    }});
   }
-  CHECK(pic != nullptr);
+  IPicture* before = s.pic;
+  CHECK(before != nullptr);
   CHECK_EQ(sim::LivePictures(), 1);
-  IPicture* before = pic;
   {
     TestPage again(5, true);   // finds it and keeps it
-    sim::SetUser(Steps({[&] {
+    s.Show(again, {[&] {
       CHECK(again.Picture() == before);
       again.SetResult(PageResultNext);
       again.Unload();
-    }}));
-    again.DisplayDialog(pic, &rect);
+    }});
   }
-  CHECK(pic == before);
+  CHECK(s.pic == before);
   CHECK_EQ(sim::LivePictures(), 1);
-  if (pic) {
-    SHORT type = 0;
-    OLE_XSIZE_HIMETRIC w = 0;
-    pic->get_Type(&type);
-    pic->get_Width(&w);
-    CHECK_EQ(type, (SHORT)PICTYPE_BITMAP);
-    CHECK_EQ(w, 496 * 2540 / 96);   // the client width
-    OLE_HANDLE pal = 1;
-    pic->get_hPal(&pal);
-    CHECK_EQ(pal, (OLE_HANDLE)0);
-  }
+  if (!s.pic) return;
+  SHORT type = 0;
+  OLE_XSIZE_HIMETRIC w = 0;
+  OLE_HANDLE pal = 1;
+  s.pic->get_Type(&type);
+  s.pic->get_Width(&w);
+  s.pic->get_hPal(&pal);
+  CHECK_EQ(type, (SHORT)PICTYPE_BITMAP);
+  CHECK_EQ(w, 496 * 2540 / 96);   // the client width
+  CHECK_EQ(pal, (OLE_HANDLE)0);
   int objects = sim::GdiObjects();
-  pic->Release();
+  s.pic->Release();
   CHECK_EQ(sim::LivePictures(), 0);
   CHECK(sim::GdiObjects() < objects);
   CHECK_EQ(sim::DCs(), 0);
@@ -391,27 +329,6 @@ TEST(PaletteDisplayGivesThePictureAPaletteCopy) {
   int before = sim::GdiObjects();
   pic->Release();
   CHECK_EQ(sim::GdiObjects(), before - 2);   // the bitmap and the palette
-}
-
-TEST(BackgroundIsThePicture) {
-  sim::Reset();
-  MakeProxy();
-  TestPage page(0, true);
-  IPicture* pic = nullptr;
-  WindowRect rect;
-  sim::SetUser(Steps({[&] {
-    sim::ClearDrawCalls();
-    HDC hdc = api::GetDC(Page());
-    api::SendMessageA(Page(), WM_ERASEBKGND, (WPARAM)hdc, 0);
-    api::ReleaseDC(Page(), hdc);
-    bool blt = false;
-    for (const auto& c : sim::DrawCalls())
-      if (c.sOp == "BitBlt" && c.hdc == hdc && c.cx == 496) blt = true;
-    CHECK(blt);
-    sim::Click(Button("&Next >"));
-  }}));
-  page.DisplayDialog(pic, &rect);
-  if (pic) pic->Release();
 }
 
 TEST(FooterAndBanner) {

@@ -3,8 +3,8 @@
 #include "platform/Forms.h"
 #include "settings/CRegistry.h"
 #include "settings/MReg32.h"
-#include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/table.h"
 
 namespace {
 const char kKey[] = "SOFTWARE\\Test";
@@ -19,42 +19,28 @@ long ErrorOf(const SettingValue& v, int32_t type) {
   return 0;
 }
 
-int32_t WrittenInteger(const SettingValue& v) {
-  CRegistry reg;
-  reg.WriteSetting(kKey, "v", v, REG_DWORD);
-  return reg.ReadSetting(kKey, "v", SettingValue(), REG_DWORD).integer;
-}
 }  // namespace
 
-TEST(KeyAcceptsOnlyTheFourRoots) {
+// Each setting in turn: a refused one leaves the one before.
+TEST(KeyAndDefaultValueTypeAcceptOnlyTheirRange) {
   CRegistry reg;
   CHECK_EQ(reg.Key(), 0x80000001u);
-  reg.Key(0x80000003u);
-  CHECK_EQ(reg.Key(), 0x80000003u);
-  reg.Key(0x80000004u);
-  CHECK_EQ(reg.Key(), 0x80000003u);
-  reg.Key(0);
-  CHECK_EQ(reg.Key(), 0x80000003u);
-  reg.Key(0x7FFFFFFFu);
-  CHECK_EQ(reg.Key(), 0x80000003u);
-  reg.Key(0x80000000u);
-  CHECK_EQ(reg.Key(), 0x80000000u);
-}
-
-TEST(DefaultValueTypeRules) {
-  CRegistry reg;
   CHECK_EQ(reg.DefaultValueType(), 1);
-  reg.DefaultValueType(3);
-  CHECK_EQ(reg.DefaultValueType(), 1);
-  reg.DefaultValueType(7);
-  CHECK_EQ(reg.DefaultValueType(), 1);
-  reg.DefaultValueType(4);
-  CHECK_EQ(reg.DefaultValueType(), 4);
-  reg.DefaultValueType(-2);
-  CHECK_EQ(reg.DefaultValueType(), -2);
-  reg.DefaultValueType(2);
-  CHECK_EQ(reg.DefaultValueType(), 2);
   CHECK_EQ(reg.MaxStringSize(), 512);
+  struct { uint32_t set, want; } keys[] = {{0x80000003u, 0x80000003u}, {0x80000004u, 0x80000003u},
+                                           {0, 0x80000003u},           {0x7FFFFFFFu, 0x80000003u},
+                                           {0x80000000u, 0x80000000u}};
+  for (const auto& k : keys) {
+    reg.Key(k.set);
+    char row[16];
+    std::snprintf(row, sizeof row, "%#x", unsigned(k.set));
+    CHECK_ROW(row, reg.Key(), k.want);
+  }
+  struct { int32_t set, want; } types[] = {{3, 1}, {7, 1}, {4, 4}, {-2, -2}, {2, 2}};
+  for (const auto& t : types) {
+    reg.DefaultValueType(t.set);
+    CHECK_ROW(std::to_string(t.set), reg.DefaultValueType(), t.want);
+  }
 }
 
 TEST(UnusableDefaultTypeReadsEmptyAndWritesNothing) {
@@ -105,19 +91,19 @@ TEST(ReadsTakeStoredBytesAsTheChosenType) {
 
 TEST(IntegerConversionOfWrites) {
   sim::Reset();
-  CHECK_EQ(WrittenInteger(SettingValue("2.5")), 2);
-  CHECK_EQ(WrittenInteger(SettingValue("3.5")), 4);
-  CHECK_EQ(WrittenInteger(SettingValue("2.51")), 3);
-  CHECK_EQ(WrittenInteger(SettingValue("-7.4")), -7);
-  CHECK_EQ(WrittenInteger(SettingValue(" +9 ")), 9);
-  CHECK_EQ(WrittenInteger(SettingValue("-2147483648")), int32_t(-2147483647 - 1));
-  CHECK_EQ(WrittenInteger(SettingValue()), 0);
-  CHECK_EQ(ErrorOf(SettingValue(""), REG_DWORD), 13L);
-  CHECK_EQ(ErrorOf(SettingValue("1x"), REG_DWORD), 13L);
-  CHECK_EQ(ErrorOf(SettingValue("-"), REG_DWORD), 13L);
-  CHECK_EQ(ErrorOf(SettingValue(std::vector<unsigned char>{1}), REG_DWORD), 13L);
-  CHECK_EQ(ErrorOf(SettingValue("2147483648"), REG_DWORD), 6L);
-  CHECK_EQ(ErrorOf(SettingValue("99999999999999999999"), REG_DWORD), 6L);
+  struct { SettingValue v; int32_t stored; long error; } cases[] = {
+      {SettingValue("2.5"), 2, 0},   {SettingValue("3.5"), 4, 0},   {SettingValue("2.51"), 3, 0},
+      {SettingValue("-7.4"), -7, 0}, {SettingValue(" +9 "), 9, 0},  {SettingValue(), 0, 0},
+      {SettingValue("-2147483648"), int32_t(-2147483647 - 1), 0},
+      {SettingValue(""), 0, 13},     {SettingValue("1x"), 0, 13},   {SettingValue("-"), 0, 13},
+      {SettingValue(std::vector<unsigned char>{1}), 0, 13},
+      {SettingValue("2147483648"), 0, 6},   {SettingValue("99999999999999999999"), 0, 6},
+  };
+  for (const auto& c : cases) {
+    std::string row = c.v.AsText();
+    CHECK_ROW(row, ErrorOf(c.v, REG_DWORD), c.error);
+    if (!c.error) CHECK_ROW(row, CRegistry().ReadSetting(kKey, "v", SettingValue(), REG_DWORD).integer, c.stored);
+  }
   CHECK_EQ(ErrorOf(SettingValue(5), REG_BINARY), 13L);
   CHECK_EQ(sim::OpenKeys(), 0);
 }

@@ -6,11 +6,9 @@
 
 namespace {
 PROCESS_INFORMATION Start(const char* app, const char* cmd, bool* ok = nullptr) {
-  STARTUPINFOA si;
-  std::memset(&si, 0, sizeof(si));
+  STARTUPINFOA si{};
   si.cb = sizeof(si);
-  PROCESS_INFORMATION pi;
-  std::memset(&pi, 0, sizeof(pi));
+  PROCESS_INFORMATION pi{};
   std::string line = cmd ? cmd : "";
   BOOL r = api::CreateProcessA(app, cmd ? &line[0] : nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                                nullptr, "C:\\SETUP", &si, &pi);
@@ -173,8 +171,7 @@ TEST(SystemInformationBuffers) {
   sim::SetCommandLine("/MSI");
   CHECK_EQ(std::string(api::GetCommandLineA()), std::string("\"C:\\SETUP\\Tarnwick.exe\" /MSI"));
 
-  OSVERSIONINFOA vi;
-  std::memset(&vi, 0, sizeof(vi));
+  OSVERSIONINFOA vi{};
   vi.dwOSVersionInfoSize = 100;
   CHECK(!api::GetVersionExA(&vi));
   vi.dwOSVersionInfoSize = sizeof(vi);
@@ -195,14 +192,7 @@ TEST(ClockAndLocale) {
   CHECK_EQ(st.wHour, WORD(12));
   api::Sleep(1500);
   CHECK_EQ(api::GetTickCount(), DWORD(1500));
-  SYSTEMTIME eve{};
-  eve.wYear = 2026;
-  eve.wMonth = 12;
-  eve.wDay = 31;
-  eve.wHour = 23;
-  eve.wMinute = 59;
-  eve.wSecond = 59;
-  eve.wMilliseconds = 900;
+  SYSTEMTIME eve{2026, 12, 0, 31, 23, 59, 59, 900};   // New Year's Eve, 100 ms before midnight
   sim::SetLocalTime(eve);
   sim::Advance(200);
   api::GetLocalTime(&st);

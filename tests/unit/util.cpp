@@ -1,6 +1,6 @@
 // System utilities on the simulated machine.
-#include "tests/check.h"
 #include "tests/sim/Sim.h"
+#include "tests/unit/table.h"
 #include "util/Util.h"
 
 namespace {
@@ -28,19 +28,18 @@ TEST(TextHelpers) {
   CHECK_EQ(AddBackslash(""), std::string());
   CHECK_EQ(AddBackslash("C:\\"), std::string("C:\\"));
   CHECK_EQ(AddBackslash("C:\\X"), std::string("C:\\X\\"));
-}
-
-TEST(SplitPathCases) {
-  std::string folder = "unchanged";
-  CHECK_EQ(SplitPath("C:\\WINNT\\system32\\cmd.exe", folder), std::string("cmd.exe"));
-  CHECK_EQ(folder, std::string("C:\\WINNT\\system32"));
-  CHECK_EQ(SplitPath("C:\\cmd.exe", folder), std::string("cmd.exe"));
-  CHECK_EQ(folder, std::string("C:\\"));
-  folder = "unchanged";
-  CHECK_EQ(SplitPath("cmd.exe", folder), std::string());
-  CHECK_EQ(folder, std::string("unchanged"));
-  CHECK_EQ(SplitPath("C:\\Tools\\", folder), std::string());
-  CHECK_EQ(folder, std::string("C:\\Tools"));
+  // SplitPath: the file name; the folder only where there is one.
+  struct { const char* path; const char* file; const char* folder; } split[] = {
+      {"C:\\WINNT\\system32\\cmd.exe", "cmd.exe", "C:\\WINNT\\system32"},
+      {"C:\\cmd.exe", "cmd.exe", "C:\\"},
+      {"cmd.exe", "", "unchanged"},
+      {"C:\\Tools\\", "", "C:\\Tools"},
+  };
+  for (const auto& c : split) {
+    std::string folder = "unchanged";
+    CHECK_ROW(c.path, SplitPath(c.path, folder), std::string(c.file));
+    CHECK_ROW(c.path, folder, std::string(c.folder));
+  }
 }
 
 TEST(ShortPaths) {
@@ -56,7 +55,7 @@ TEST(ShortPaths) {
   CHECK_EQ(GetShortPath(""), std::string());
 }
 
-TEST(ComputerName) {
+TEST(ComputerNameAndFileExists) {
   sim::Reset();
   CHECK_EQ(GetComputerNameText(), std::string("HOST"));
   sim::SetComputerName("ABCDEFGHIJKLMNOPQRSTUVWXYZ012");   // 29 characters fit the 30-character buffer
@@ -65,21 +64,15 @@ TEST(ComputerName) {
   CHECK_EQ(GetComputerNameText(), std::string());
   sim::SetComputerName(nullptr);
   CHECK_EQ(GetComputerNameText(), std::string());
-}
 
-TEST(FileExistsCases) {
-  sim::Reset();
   sim::AddFile("C:\\Data\\file.txt");
-  CHECK(FileExists("C:\\"));
-  CHECK(FileExists("C:\\Data"));
-  CHECK(FileExists("C:\\Data\\"));
-  CHECK(FileExists("  C:\\Data\\file.txt  "));
-  CHECK(FileExists("c:\\data\\FILE.TXT"));
-  CHECK(FileExists("C:\\Data\\*.txt"));
-  CHECK(!FileExists("C:\\Data\\*.doc"));
-  CHECK(!FileExists("C:\\Data\\missing.txt"));
-  CHECK(!FileExists("D:\\"));
-  CHECK(!FileExists(""));
+  struct { const char* path; bool exists; } files[] = {
+      {"C:\\", true},          {"C:\\Data", true},          {"C:\\Data\\", true},
+      {"  C:\\Data\\file.txt  ", true},                     {"c:\\data\\FILE.TXT", true},
+      {"C:\\Data\\*.txt", true}, {"C:\\Data\\*.doc", false}, {"C:\\Data\\missing.txt", false},
+      {"D:\\", false},         {"", false},
+  };
+  for (const auto& f : files) CHECK_ROW(f.path, FileExists(f.path), f.exists);
   CHECK_EQ(sim::OpenHandles(), 0);
 }
 

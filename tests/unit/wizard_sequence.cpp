@@ -4,7 +4,7 @@
 #include <deque>
 #include "startup/MMain.h"
 #include "startup/WizardSequence.h"
-#include "tests/check.h"
+#include "tests/unit/table.h"
 #include "tests/sim/Sim.h"
 
 namespace {
@@ -86,27 +86,80 @@ void Machine(const std::string& sCommandLine, bool bMsiNew = true) {
 }
 
 typedef std::vector<std::string> Pages;
-
-// The resume data that a restart with "/Config" reads.
-void StoreResume(const std::string& sStamp, const std::string& sData) { SaveResumeData(sStamp, sData); }
+const Pages kFull = {"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"};
+const Pages kWithRuntime = {"Welcome", "InstallMSI", "GetServerInfo", "ReadyToInstall", "InstallMSDE",
+                            "ConfigureMSDE"};
 
 }  // namespace
 
-TEST(FullRunShowsEveryPageInOrder) {
-  Machine("");
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}));
-  // Defaults after the welcome page, handed to the later pages.
-  CHECK_EQ(p.calls[1].sArgs, std::string("ZoMEL|sa|vormasi17|False"));
-  CHECK_EQ(p.calls[3].sArgs, std::string("ZoMEL|sa|vormasi17|False"));
-  CHECK_EQ(p.calls[4].sArgs, std::string("ZoMEL|sa|vormasi17|False"));
-  CHECK(p.bProxyOwned);
+// Every route through the state table: the command line, the runtime's age,
+// and the results one page gives (each sequence in `runs` is one run).
+TEST(PageOrderForEveryRunModeAndPageResult) {
+  struct Route {
+    const char* sName;
+    const char* sLine;
+    bool bMsiNew;
+    const char* sPage;
+    std::vector<std::deque<long>> runs;
+    Pages want;
+  } routes[] = {
+      {"full", "", true, "", {{}}, kFull},
+      {"msi", "/MSI", true, "", {{}}, kFull},
+      {"manual", "/manualconfig", true, "", {{}},
+       {"GetServerInfo", "Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}},
+      {"old runtime", "", false, "", {{}}, kWithRuntime},
+      {"runtime cancel/finish", "", false, "InstallMSI", {{4}, {8}}, {"Welcome", "InstallMSI"}},
+      {"runtime other", "", false, "InstallMSI", {{0}, {1}, {2}, {10}, {800000000}}, kWithRuntime},
+      {"welcome other: no runtime test", "", false, "Welcome", {{2}}, kFull},
+      {"ready back", "", true, "ReadyToInstall", {{2, 2, 1}},
+       {"Welcome", "GetServerInfo", "ReadyToInstall", "GetServerInfo", "ReadyToInstall", "GetServerInfo",
+        "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}},
+      {"ready other", "", true, "ReadyToInstall", {{0}, {4}, {8}, {10}}, kFull},
+      {"install back", "", true, "InstallMSDE", {{2, 1}},
+       {"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "GetServerInfo", "ReadyToInstall",
+        "InstallMSDE", "ConfigureMSDE"}},
+      {"install other", "", true, "InstallMSDE", {{0}, {4}, {8}, {10}, {800000000}},
+       {"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE"}},
+      {"configure result unused", "", true, "ConfigureMSDE", {{0}, {1}, {2}, {4}}, kFull},
+  };
+  for (const Route& r : routes) {
+    for (const auto& results : r.runs) {
+      Machine(r.sLine, r.bMsiNew);
+      ScriptedPages p;
+      if (*r.sPage) p.results[r.sPage] = results;
+      RunWizard(p);
+      std::string row = std::string(r.sName) + (results.empty() ? "" : " " + std::to_string(results.front()));
+      CHECK_ROW(row, p.Pages(), r.want);
+      CHECK_ROW(row, p.bProxyOwned, true);
+      // The proxy was made for the run and is gone again.
+      CHECK_ROW(row, TaskbarProxy() == nullptr && sim::TopLevelWindows().empty(), true);
+    }
+  }
 }
 
-TEST(FirstPositionAndRectangleHandedOn) {
+TEST(DefaultsAreSetByTheWelcomePageOnly) {
+  Machine("");
+  ScriptedPages full;
+  RunWizard(full);
+  for (size_t i : {1, 3, 4}) CHECK_EQ(full.calls[i].sArgs, std::string("ZoMEL|sa|vormasi17|False"));
+  Machine("", false);
+  ScriptedPages other;
+  other.results["Welcome"] = {2};
+  RunWizard(other);
+  CHECK_EQ(other.calls[1].sArgs, std::string("|||False"));
+  Machine("/manualconfig");
+  ScriptedPages manual;
+  RunWizard(manual);
+  CHECK_EQ(manual.calls[0].sArgs, std::string("|||False"));   // before the welcome page
+}
+
+TEST(FirstPositionRectangleAndPictureHandedOn) {
   Machine("");
   ScriptedPages p;
+  // A picture object that counts its releases.
+  HDC dc = api::GetDC(nullptr);
+  p.picture = CreateBitmapPicture(dc, 0, 0, 4, 4);
+  api::ReleaseDC(nullptr, dc);
   RunWizard(p);
   // 1024 x 768 at 15 twips per pixel: 512 - 220.5 = 291.5 goes to 292;
   // 307.2 - 152.5 = 154.7 goes to 155.
@@ -114,15 +167,17 @@ TEST(FirstPositionAndRectangleHandedOn) {
   CHECK_EQ(p.calls[0].rect.Top, 155);
   CHECK_EQ(p.calls[0].rect.Right, 0);
   CHECK_EQ(p.calls[0].rect.Bottom, 0);
-  // Each page opens where the previous one was left.
-  for (size_t i = 1; i < p.calls.size(); ++i) CHECK_EQ(p.calls[i].rect.Left, (int32_t)(292 + i));
+  CHECK(!p.calls[0].bPictureGiven);
+  // Each page opens where the previous one was left, with the shared picture.
+  for (size_t i = 1; i < p.calls.size(); ++i) {
+    CHECK_EQ(p.calls[i].rect.Left, (int32_t)(292 + i));
+    CHECK(p.calls[i].bPictureGiven);
+  }
+  CHECK_EQ(sim::LivePictures(), 0);   // Main let go of it at the end
 }
 
 TEST(FirstPositionRoundsHalfToEven) {
   WindowRect r;
-  FirstWindowPosition(1024 * 15.0, 768 * 15.0, 15, 15, r);
-  CHECK_EQ(r.Left, 292);
-  CHECK_EQ(r.Top, 155);
   // 6615 / 12 / 2 = 275.625; 800 / 2 - 275.625 = 124.375 -> 124
   FirstWindowPosition(800 * 12.0, 600 * 12.0, 12, 12, r);
   CHECK_EQ(r.Left, 124);
@@ -134,71 +189,31 @@ TEST(FirstPositionRoundsHalfToEven) {
   CHECK_EQ(r.Left, 4);
 }
 
-TEST(PagePictureCreatedFirstAndSharedThenReleased) {
-  Machine("");
-  ScriptedPages p;
-  // A picture object that counts its releases.
-  HDC dc = api::GetDC(nullptr);
-  p.picture = CreateBitmapPicture(dc, 0, 0, 4, 4);
-  api::ReleaseDC(nullptr, dc);
-  RunWizard(p);
-  CHECK(!p.calls[0].bPictureGiven);
-  for (size_t i = 1; i < p.calls.size(); ++i) CHECK(p.calls[i].bPictureGiven);
-  CHECK_EQ(sim::LivePictures(), 0);   // Main let go of it at the end
-}
-
 TEST(InvalidCommandLineShowsNoPage) {
   Machine("/bogus");
   ScriptedPages p;
   RunWizard(p);
   CHECK(p.calls.empty());
   CHECK_EQ(sim::MessageBoxes().size(), (size_t)1);
-  // The proxy was created and is gone again.
   CHECK(sim::TopLevelWindows().empty());
   CHECK(TaskbarProxy() == nullptr);
 }
 
-TEST(ConfigRunShowsOnlyTheConfigurePageWithStoredFields) {
-  Machine("/Config 45000.5");
-  StoreResume("45000.5", "Srv|usr|pw|True");
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"ConfigureMSDE"}));
-  CHECK_EQ(p.calls[0].sArgs, std::string("Srv|usr|pw|True"));
-  CHECK(!p.calls[0].bPictureGiven);
-}
-
-TEST(ConfigRunAppliesNoDefaults) {
-  Machine("/config 1");
-  StoreResume("1", "||x|0");
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"ConfigureMSDE"}));
-  CHECK_EQ(p.calls[0].sArgs, std::string("||x|False"));
-}
-
-TEST(ManualConfigRecordsTwiceThenTheFullSequence) {
-  Machine("/manualconfig");
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"GetServerInfo", "Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE",
-                             "ConfigureMSDE"}));
-  CHECK_EQ(p.calls[0].sArgs, std::string("|||False"));   // before the welcome page: no defaults yet
-}
-
-TEST(MsiRunIsTheFullSequence) {
-  Machine("/MSI");
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}));
-}
-
-TEST(RuntimePageOnlyWhenTheRuntimeIsOld) {
-  Machine("", false);
-  ScriptedPages p;
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "InstallMSI", "GetServerInfo", "ReadyToInstall", "InstallMSDE",
-                             "ConfigureMSDE"}));
+TEST(ConfigRunShowsOnlyTheConfigurePageWithTheStoredFields) {
+  struct { const char* sStamp; const char* sData; const char* sArgs; } cases[] = {
+      {"45000.5", "Srv|usr|pw|True", "Srv|usr|pw|True"},
+      {"1", "||x|0", "||x|False"},   // no defaults applied
+  };
+  for (const auto& c : cases) {
+    Machine(std::string("/Config ") + c.sStamp);
+    SaveResumeData(c.sStamp, c.sData);
+    ScriptedPages p;
+    RunWizard(p);
+    CHECK_ROW(c.sData, p.Pages(), Pages{"ConfigureMSDE"});
+    if (p.calls.empty()) continue;
+    CHECK_ROW(c.sData, p.calls[0].sArgs, std::string(c.sArgs));
+    CHECK_ROW(c.sData, p.calls[0].bPictureGiven, false);
+  }
 }
 
 TEST(RuntimeTestMadeAfterTheWelcomePage) {
@@ -209,88 +224,7 @@ TEST(RuntimeTestMadeAfterTheWelcomePage) {
     if (page == "Welcome") MsiIsNew(false);
   };
   RunWizard(p);
-  Pages shown = p.Pages();
-  CHECK(shown.size() > 1 && shown[1] == "InstallMSI");
-}
-
-TEST(RuntimePageCancelOrFinishEndsTheRun) {
-  for (long n : {4L, 8L}) {
-    Machine("", false);
-    ScriptedPages p;
-    p.results["InstallMSI"] = {n};
-    RunWizard(p);
-    CHECK_EQ(p.Pages(), (Pages{"Welcome", "InstallMSI"}));
-    CHECK(TaskbarProxy() == nullptr);
-    CHECK(sim::TopLevelWindows().empty());
-  }
-}
-
-TEST(RuntimePageOtherResultsGoOn) {
-  for (long n : {0L, 1L, 2L, 10L, 800000000L}) {
-    Machine("", false);
-    ScriptedPages p;
-    p.results["InstallMSI"] = {n};
-    RunWizard(p);
-    CHECK_EQ(p.Pages().size(), (size_t)6);
-  }
-}
-
-TEST(WelcomeOtherResultGoesOnWithoutDefaultsOrRuntimeTest) {
-  Machine("", false);
-  ScriptedPages p;
-  p.results["Welcome"] = {2};
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}));
-  CHECK_EQ(p.calls[1].sArgs, std::string("|||False"));
-}
-
-TEST(BackOnReadyShowsTheReadyPageAgain) {
-  Machine("");
-  ScriptedPages p;
-  p.results["ReadyToInstall"] = {2, 2, 1};
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "GetServerInfo", "ReadyToInstall",
-                             "GetServerInfo", "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}));
-}
-
-TEST(ReadyOtherResultsGoOn) {
-  for (long n : {0L, 4L, 8L, 10L}) {
-    Machine("");
-    ScriptedPages p;
-    p.results["ReadyToInstall"] = {n};
-    RunWizard(p);
-    CHECK_EQ(p.Pages().size(), (size_t)5);
-  }
-}
-
-TEST(BackOnInstallLeadsToTheReadyPage) {
-  Machine("");
-  ScriptedPages p;
-  p.results["InstallMSDE"] = {2, 1};
-  RunWizard(p);
-  CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE", "GetServerInfo",
-                             "ReadyToInstall", "InstallMSDE", "ConfigureMSDE"}));
-}
-
-TEST(InstallOtherResultsEndWithoutConfiguring) {
-  for (long n : {0L, 4L, 8L, 10L, 800000000L}) {
-    Machine("");
-    ScriptedPages p;
-    p.results["InstallMSDE"] = {n};
-    RunWizard(p);
-    CHECK_EQ(p.Pages(), (Pages{"Welcome", "GetServerInfo", "ReadyToInstall", "InstallMSDE"}));
-    CHECK(sim::TopLevelWindows().empty());
-  }
-}
-
-TEST(ConfigureResultIsNotUsed) {
-  for (long n : {0L, 1L, 2L, 4L}) {
-    Machine("");
-    ScriptedPages p;
-    p.results["ConfigureMSDE"] = {n};
-    RunWizard(p);
-    CHECK_EQ(p.Pages().size(), (size_t)5);
-  }
+  CHECK_EQ(p.Pages(), kWithRuntime);
 }
 
 TEST(ProxyHiddenFarAwayWithCaptionAndTaskbarOwnership) {
@@ -328,19 +262,13 @@ TEST(ProxyTakesTheProgramIconWhenThereIsOne) {
 }
 
 TEST(RunEntryRemovedOnEveryStart) {
+  const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
   for (const char* line : {"", "/bogus", "/msi", "/manualconfig"}) {
     Machine(line);
     AddResumeEntry("/MSI", "");
+    CHECK(sim::RegGet(HKEY_LOCAL_MACHINE, kRun, "MSDE Instance Installer", nullptr, nullptr));
     ScriptedPages p;
     RunWizard(p);
-    HKEY k = nullptr;
-    DWORD type = 0;
-    bool present = false;
-    if (api::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_READ,
-                           &k) == 0) {
-      present = api::RegQueryValueExA(k, "MSDE Instance Installer", nullptr, &type, nullptr, nullptr) == 0;
-      api::RegCloseKey(k);
-    }
-    CHECK(!present);
+    CHECK_ROW(line, sim::RegGet(HKEY_LOCAL_MACHINE, kRun, "MSDE Instance Installer", nullptr, nullptr), false);
   }
 }

@@ -20,8 +20,8 @@ set -u
 TEST_OUT=${TEST_OUT:-/tmp/configure-page-out}
 OUT="$TEST_OUT/configure_page"
 mkdir -p "$OUT"
-W=/usr/lib/wine/wine64
-export WINEDEBUG=-all
+. "$(dirname "$0")/common.bash"
+W=$WINE
 export WINEPREFIX="$OUT/prefix"
 FAILURES=0
 fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
@@ -31,25 +31,8 @@ for f in Tarnwick.exe cfgdriver.exe medium/SqlRun01.msi medium/SqlRun03.msi; do
 done
 
 # ---- display, prefix, services kept alive ----
-DISP=
-for n in $(seq 40 99); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then DISP=$n; break; fi
-done
-[ -n "$DISP" ] || { echo "FAIL: no free display"; exit 1; }
-Xvfb ":$DISP" -screen 0 1024x768x24 >"$OUT/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISP"
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  kill "$XVFB_PID" >/dev/null 2>&1
-  wait "$XVFB_PID" 2>/dev/null
-}
-trap cleanup EXIT
-sleep 1
-rm -rf "$WINEPREFIX"
-$W wineboot -i >/dev/null 2>&1
-$W reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-wineserver -p >/dev/null 2>&1
+wt_display 40
+wt_prefix "$WINEPREFIX"
 C="$WINEPREFIX/drive_c"
 mkdir -p "$C/ZoMelCD"
 cp "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/cfgdriver.exe" "$WIN64_BUILD"/medium/SqlRun0[1-3].msi "$C/ZoMelCD/"
@@ -58,7 +41,6 @@ HOST=$($W cmd /c echo %COMPUTERNAME% | tr -d '\r')
 BINN="$C/Program Files/Microsoft SQL Server/80/Tools/Binn"
 
 # ---- helpers ----
-set_version() { $W reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null; }
 
 install_instance() {   # package, msiexec properties...
   local pkg=$1; shift
@@ -129,7 +111,7 @@ DONE='The SQL Server desktop edition has been successfully configured.\r\n\r\nCl
 INCOMPLETE='The SQL Server desktop edition was installed, but its configuration did not complete.\r\n\r\nClick "Finish" to exit.'
 
 # ---- the three instances, then a restart, as the wizard's /CONFIG road has ----
-set_version winxp
+wt_version winxp
 install_instance SqlRun01.msi INSTANCENAME=ZoMEL SECURITYMODE=SQL   # no SAPWD: sa without a password
 install_instance SqlRun02.msi SAPWD=vormasi17 SECURITYMODE=SQL
 install_instance SqlRun03.msi INSTANCENAME=WINAUTH SAPWD=unknown
@@ -139,9 +121,9 @@ expect_state 'MSSQL$WINAUTH' 'SecurityMode=WINDOWS'
 # Right after an install this Wine's service manager may refuse to start the
 # new services ("Service database locked"); a restart of the prefix is what
 # the wizard's /CONFIG road has anyway.
-wineserver -k >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1
-wineserver -p >/dev/null 2>&1
+"$WINESERVER" -k >/dev/null 2>&1
+"$WINESERVER" -w >/dev/null 2>&1
+"$WINESERVER" -p >/dev/null 2>&1
 
 # ---- sql: named instance, SQL Server authentication ----
 plant_resume 46362.5 'ZoMEL|zouser|secret 1|False'
@@ -173,10 +155,10 @@ expect_running MSSQLSERVER
 expect_state MSSQLSERVER 'Login=2|sa|vormasi17'
 
 # ---- win98: scm.exe starts the service; Windows authentication ----
-set_version win98
+wt_version win98
 plant_resume 46362.7 'WINAUTH|ignored|pw|True'
 run_wizard win98 46362.7
-set_version winxp
+wt_version winxp
 expect_line win98 "FINAL: $DONE"
 expect_no win98 '^MESSAGE:'
 expect_no win98 'LABEL: Setting up user login'

@@ -15,8 +15,8 @@ set -u
 TEST_OUT=${TEST_OUT:-/tmp/configure-standins-out}
 OUT="$TEST_OUT/configure_standins"
 mkdir -p "$OUT"
-W=/usr/lib/wine/wine64
-export WINEDEBUG=-all
+. "$(dirname "$0")/common.bash"
+W=$WINE
 export WINEPREFIX="$OUT/prefix"
 FAILURES=0
 fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
@@ -25,23 +25,8 @@ for f in dmoclient.exe sqlmangr.exe scm.exe sqlservr.exe sqldmo.dll; do
   [ -f "$WIN64_BUILD/$f" ] || { echo "FAIL: $WIN64_BUILD/$f is not built"; exit 1; }
 done
 
-DISP=
-for n in $(seq 40 99); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then DISP=$n; break; fi
-done
-[ -n "$DISP" ] || { echo "FAIL: no free display"; exit 1; }
-Xvfb ":$DISP" -screen 0 1024x768x24 >"$OUT/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISP"
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  kill "$XVFB_PID" >/dev/null 2>&1
-  wait "$XVFB_PID" 2>/dev/null
-}
-trap cleanup EXIT
-sleep 1
-rm -rf "$WINEPREFIX"
-$W wineboot -i >/dev/null 2>&1
+wt_display 40
+wt_prefix "$WINEPREFIX"
 C="$WINEPREFIX/drive_c"
 SQL="$C/Program Files/Microsoft SQL Server"
 mkdir -p "$SQL/80/Tools/Binn" "$SQL/MSSQL\$SALES/Binn" "$SQL/MSSQL/Binn"
@@ -58,9 +43,9 @@ $W 'C:\Program Files\Microsoft SQL Server\MSSQL$SALES\Binn\sqlservr.exe' -init '
   || fail "seeding MSSQL\$SALES"
 $W 'C:\Program Files\Microsoft SQL Server\MSSQL\Binn\sqlservr.exe' -init MSSQLSERVER 'x' WINDOWS \
   || fail "seeding MSSQLSERVER"
-wineserver -k >/dev/null 2>&1   # a fresh start of the service manager knows the new services
-wineserver -w >/dev/null 2>&1
-wineserver -p >/dev/null 2>&1
+"$WINESERVER" -k >/dev/null 2>&1   # a fresh start of the service manager knows the new services
+"$WINESERVER" -w >/dev/null 2>&1
+"$WINESERVER" -p >/dev/null 2>&1
 HOST=$($W cmd /c echo %COMPUTERNAME% | tr -d '\r')
 STATE="$SQL/MSSQL\$SALES/Binn/MSSQL\$SALES.state"
 
@@ -68,6 +53,12 @@ client() {   # expected output line, dmoclient arguments...
   local want=$1 got
   shift
   got=$($W 'C:\dmoclient.exe' "$@" 2>&1 | tr -d '\r')
+  if [ -z "$got" ]; then
+    # Seen once on a heavily loaded machine: the client printed nothing at
+    # all. Say so and ask again rather than judge the server by it.
+    echo "  dmoclient $* -> (no output; asking again)"
+    got=$($W 'C:\dmoclient.exe' "$@" 2>&1 | tr -d '\r')
+  fi
   echo "  dmoclient $* -> $got"
   [ "$got" = "$want" ] || fail "dmoclient $*: expected [$want], got [$got]"
 }

@@ -13,9 +13,7 @@ set -u
 win64=${WIN64_BUILD:?}
 out=${TEST_OUT:-/tmp}/install_engine
 rm -rf "$out"; mkdir -p "$out"
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all
+. "$(dirname "$0")/common.bash"
 fails=0
 fail() { echo "FAILED: $*"; fails=$((fails + 1)); }
 
@@ -24,26 +22,8 @@ for f in "$win64/Tarnwick.exe" "$win64/qxMSI_ERR.dll" "$win64/medium/SqlRun01.ms
   [ -f "$f" ] || { echo "FAILED: $f is not built"; exit 1; }
 done
 
-# A display of our own.
-n=14
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-
-export WINEPREFIX=$(mktemp -d /tmp/ins-engine-XXXXXX)
-cleanup() {
-  "$WINESERVER" -k >/dev/null 2>&1
-  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
-  rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-"$WINE" wineboot -i >/dev/null 2>&1
-"$WINESERVER" -w
-"$WINESERVER" -p
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-"$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+wt_display 14
+wt_temp_prefix ins-engine
 
 c=$WINEPREFIX/drive_c
 mkdir -p "$c/medium" "$c/probe"

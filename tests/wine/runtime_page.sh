@@ -17,7 +17,7 @@ set -u
 OUT="$TEST_OUT/runtime"
 rm -rf "$OUT"
 mkdir -p "$OUT"
-WINE=/usr/lib/wine/wine64
+. "$(dirname "$0")/common.bash"
 EXE="$WIN64_BUILD/Tarnwick.exe"
 ROBOT="$WIN64_BUILD/tests/robot/robot.exe"
 CLICK="$WIN64_BUILD/tests/mouseclick/mouseclick.exe"
@@ -26,29 +26,8 @@ for f in "$EXE" "$ROBOT" "$CLICK" "$OLDMSI" "$WIN64_BUILD/MSI/INSTMSI.EXE" "$WIN
   [ -f "$f" ] || { echo "missing $f"; exit 1; }
 done
 
-export WINEDEBUG=-all WINEPREFIX="$TEST_OUT/runtime-prefix"
-DISPLAY_NUM=16
-while [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] || [ -e "/tmp/.X$DISPLAY_NUM-lock" ]; do
-  DISPLAY_NUM=$((DISPLAY_NUM + 1))
-done
-export DISPLAY=":$DISPLAY_NUM"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-WIZ_PID=
-cleanup() {
-  [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
-  wineserver -k 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  $WINE wineboot -i >/dev/null 2>&1
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-fi
-wineserver -p
+wt_display 16
+wt_prefix "$TEST_OUT/runtime-prefix" reuse
 # Tarnwick.exe takes msi.dll from its own folder first.
 $WINE reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 
@@ -81,8 +60,8 @@ ARGS=' /c:"msiinst.exe /i instmsi.msi /qn"'
 # start_run VERSION EXITCODE: a fresh wizard on the given Windows version,
 # brought to the runtime page.
 start_run() {
-  $WINE reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
-  echo "$2 1500" > "$MEDIUM/MSI/EXITCODE.TXT"
+  wt_version "$1"
+  echo "$2 5000" > "$MEDIUM/MSI/EXITCODE.TXT"
   rm -f "$RUNLOG"
   $WINE reg delete "$RUN_KEY" /v "MSDE Instance Installer" /f >/dev/null 2>&1
   (cd "$MEDIUM" && exec $WINE Tarnwick.exe) &
@@ -96,7 +75,8 @@ press_install() {
   robot expect-enabled "Cancel" 1 expect-enabled "&Next >" 0 expect-enabled "&Finish" 0 \
         expect-enabled "< &Back" 0 >/dev/null || fail "$1: buttons of the offer"
   $WINE "$CLICK" "Install MSI" >/dev/null || { fail "$1: no Install MSI button"; return 1; }
-  # The click takes Cancel away first; the setup then runs for 1.5 s.
+  # The click takes Cancel away first; the setup then runs for 5 s, long
+  # enough for the robot to look even on a loaded machine.
   local n
   for n in $(seq 50); do robot expect-enabled "Cancel" 0 >/dev/null && break; sleep 0.1; done
   [ "$n" -lt 50 ] || { fail "$1: Cancel still enabled after the click"; return 1; }

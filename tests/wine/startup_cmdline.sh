@@ -7,34 +7,15 @@ set -u
 : "${WIN64_BUILD:?}" "${TEST_OUT:?}"
 OUT="$TEST_OUT/startup_cmdline"
 rm -rf "$OUT"; mkdir -p "$OUT"
-WINE=/usr/lib/wine/wine64
+. "$(dirname "$0")/common.bash"
 EXE="$WIN64_BUILD/Tarnwick.exe"
 ROBOT="$WIN64_BUILD/tests/robot/robot.exe"
 [ -f "$EXE" ] && [ -f "$ROBOT" ] || { echo "FAILED: missing $EXE or $ROBOT"; exit 1; }
 
-export WINEDEBUG=-all WINEPREFIX="$OUT/prefix" WINEDLLOVERRIDES="mscoree,mshtml="
-DISPLAY_NUM=11
-while [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] || [ -e "/tmp/.X$DISPLAY_NUM-lock" ]; do
-  DISPLAY_NUM=$((DISPLAY_NUM + 1))
-done
-export DISPLAY=":$DISPLAY_NUM"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-WIZ_PID=
-cleanup() {
-  [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
-  wineserver -k 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-  wait "$XVFB_PID" 2>/dev/null
-  rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
-
-$WINE wineboot -i >"$OUT/wineboot.log" 2>&1 || { echo "FAILED: wineboot"; exit 1; }
-wineserver -p
-$WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-$WINE reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wt_display 11
+WT_REMOVE="$OUT/prefix"
+wt_prefix "$OUT/prefix" || { echo "FAILED: wineboot"; exit 1; }
 
 # The wizard runs from its own folder, as from an installation medium.
 SETUP="$WINEPREFIX/drive_c/SETUP"

@@ -6,33 +6,13 @@ set -u -o pipefail
 : "${WIN64_BUILD:?}" "${SOURCE_DIR:?}" "${TEST_OUT:?}"
 OUT="$TEST_OUT/wizard"
 mkdir -p "$OUT"
-WINE=/usr/lib/wine/wine64
+. "$(dirname "$0")/common.bash"
 EXE="$WIN64_BUILD/Tarnwick.exe"
 ROBOT="$WIN64_BUILD/tests/robot/robot.exe"
 [ -f "$EXE" ] && [ -f "$ROBOT" ] || { echo "missing $EXE or $ROBOT"; exit 1; }
 
-export WINEDEBUG=-all WINEPREFIX="$TEST_OUT/wizard-prefix"
-DISPLAY_NUM=12
-while [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] || [ -e "/tmp/.X$DISPLAY_NUM-lock" ]; do
-  DISPLAY_NUM=$((DISPLAY_NUM + 1))
-done
-export DISPLAY=":$DISPLAY_NUM"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-WIZ_PID=
-cleanup() {
-  [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
-  wineserver -k 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-}
-trap cleanup EXIT
-sleep 1
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  $WINE wineboot -i >/dev/null 2>&1
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-fi
-wineserver -p
+wt_display 12
+wt_prefix "$TEST_OUT/wizard-prefix" reuse
 
 FAILED=0
 fail() { echo "FAILED: $*"; FAILED=1; }
