@@ -16,12 +16,24 @@
 //  - mingw-w64's C99 snprintf and strtod carry their own floating-point
 //    formatter and parser (~40 KB). The wizard formats integers and one
 //    double with %.15g and parses plain decimals, which msvcrt.dll does alike.
+//  - libstdc++ keeps the exceptions in flight per thread, in emulated
+//    thread-local storage with its key machinery (~2 KB). The wizard runs C++
+//    code on one thread only: one block serves.
+//  - libstdc++ allocates exceptions from the heap with an emergency pool
+//    behind it, whose lock links the threads layer (~4 KB). The heap alone
+//    serves: an exception object is small, and when even that cannot be had
+//    the program ends, as it would when the pool ran dry.
+//  - mingw-w64's start-up patches pseudo relocations (data imported from
+//    DLLs) with a relocator, a section walker and its diagnostics (~3 KB).
+//    The program imports no data, so the linker writes none.
 #include <cstdarg>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <typeinfo>
+#include <unwind.h>
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
@@ -58,6 +70,55 @@ void __throw_overflow_error(const char* s) { throw LibraryError(s); }
 void __throw_underflow_error(const char* s) { throw LibraryError(s); }
 }  // namespace std
 
+// The C++ ABI's per-thread exception record (caught exceptions, the count of
+// uncaught ones), for the program's one thread.
+namespace __cxxabiv1 {
+struct __cxa_eh_globals {
+  void* caughtExceptions;
+  unsigned int uncaughtExceptions;
+};
+extern "C" __cxa_eh_globals* __cxa_get_globals() noexcept {
+  static __cxa_eh_globals globals;
+  return &globals;
+}
+extern "C" __cxa_eh_globals* __cxa_get_globals_fast() noexcept { return __cxa_get_globals(); }
+
+// The header the runtime keeps in front of every thrown object: the C++ ABI's
+// __cxa_exception with libstdc++'s reference count before it. Its size must be
+// the library's own (96 bytes on i686, 160 on x86_64 in GCC 12's libstdc++),
+// or the runtime would write outside the block.
+struct CxaException {
+  std::type_info* exceptionType;
+  void (*exceptionDestructor)(void*);
+  void (*unexpectedHandler)();
+  void (*terminateHandler)();
+  CxaException* nextException;
+  int handlerCount;
+  int handlerSwitchValue;
+  const unsigned char* actionRecord;
+  const unsigned char* languageSpecificData;
+  _Unwind_Ptr catchTemp;
+  void* adjustedPtr;
+  _Unwind_Exception unwindHeader;
+};
+struct RefcountedException {
+  int referenceCount;
+  CxaException exc;
+};
+static_assert(sizeof(RefcountedException) == (sizeof(void*) == 4 ? 96 : 160),
+              "exception header differs from libstdc++'s");
+
+extern "C" void* __cxa_allocate_exception(std::size_t nThrownSize) noexcept {
+  void* p = std::malloc(sizeof(RefcountedException) + nThrownSize);
+  if (!p) std::terminate();
+  std::memset(p, 0, sizeof(RefcountedException));
+  return static_cast<char*>(p) + sizeof(RefcountedException);
+}
+extern "C" void __cxa_free_exception(void* pThrown) noexcept {
+  std::free(static_cast<char*>(pThrown) - sizeof(RefcountedException));
+}
+}  // namespace __cxxabiv1
+
 #ifdef _WIN32
 // msvcrt.dll's own functions, by their link names (the headers map the plain
 // names onto the mingw-w64 versions replaced here).
@@ -89,5 +150,13 @@ int __mingw_snprintf(char* buf, size_t n, const char* fmt, ...) {
 }
 
 double __mingw_strtod(const char* s, char** end) { return CrtStrtod(s, end); }
+
+// Should a pseudo relocation ever appear, stop at once rather than run with
+// an address left unpatched.
+extern char __RUNTIME_PSEUDO_RELOC_LIST__[], __RUNTIME_PSEUDO_RELOC_LIST_END__[];
+void _pei386_runtime_relocator() {
+  if (static_cast<void*>(__RUNTIME_PSEUDO_RELOC_LIST__) != static_cast<void*>(__RUNTIME_PSEUDO_RELOC_LIST_END__))
+    abort();
+}
 }
 #endif

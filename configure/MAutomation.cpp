@@ -88,7 +88,7 @@ public:
   void Let(const char* sMember, const AutoValue& vValue) override {
     Invoke(sMember, DISPATCH_PROPERTYPUT, std::vector<AutoValue>(1, vValue), false);
   }
-  IDispatch* Dispatch() const { return m_p; }
+  IDispatch* Dispatch() const override { return m_p; }
 
 private:
   DISPID MemberId(const char* sMember) {
@@ -121,10 +121,10 @@ private:
         break;
       }
       case AutoValue::Object: {
-        CDispObject* o = dynamic_cast<CDispObject*>(v.o.get());
-        if (!o) throw RuntimeError{13, "Type mismatch"};
+        IDispatch* pDisp = v.o ? v.o->Dispatch() : nullptr;
+        if (!pDisp) throw RuntimeError{13, "Type mismatch"};
         V_VT(&var) = VT_DISPATCH;
-        V_DISPATCH(&var) = o->Dispatch();
+        V_DISPATCH(&var) = pDisp;
         V_DISPATCH(&var)->AddRef();   // VariantClear releases it
         break;
       }
@@ -239,7 +239,9 @@ int HexDigit(char c) {
 
 }  // namespace
 
-AutoRef WrapDispatch(IDispatch* pDispatch) { return std::make_shared<CDispObject>(pDispatch); }
+// Not make_shared: without type information, its deleter lookup links
+// libstdc++'s shared-pointer mutex pool.
+AutoRef WrapDispatch(IDispatch* pDispatch) { return AutoRef(new CDispObject(pDispatch)); }
 
 IAutomation& Automation() { return g_automation ? *g_automation : g_com; }
 void SetAutomation(IAutomation* pAutomation) { g_automation = pAutomation; }

@@ -42,6 +42,9 @@ public:
   AutoValue Call(const char* sMember) { return Call(sMember, std::vector<AutoValue>()); }
   // A member whose result must be an object (424 "Object required" otherwise).
   AutoRef CallObject(const char* sMember, const std::vector<AutoValue>& args);
+  // The COM object behind it, when there is one: what an object argument
+  // hands to another COM object.
+  virtual IDispatch* Dispatch() const { return nullptr; }
 };
 
 class IAutomation {

@@ -35,9 +35,10 @@ struct Canvas {
   void Blend(int x, int y, Rgb c, double a) {
     if (x < 0 || y < 0 || x >= kW || y >= kH || a <= 0) return;
     unsigned char* px = bits + y * stride + x * 3;
-    px[2] = (unsigned char)std::lround(px[2] + (c.r - px[2]) * a);
-    px[1] = (unsigned char)std::lround(px[1] + (c.g - px[1]) * a);
-    px[0] = (unsigned char)std::lround(px[0] + (c.b - px[0]) * a);
+    // Values stay within 0..255: adding a half rounds them.
+    px[2] = (unsigned char)(px[2] + (c.r - px[2]) * a + 0.5);
+    px[1] = (unsigned char)(px[1] + (c.g - px[1]) * a + 0.5);
+    px[0] = (unsigned char)(px[0] + (c.b - px[0]) * a + 0.5);
   }
   void Fill(Inside f, const double* p, double x0, double y0, double x1, double y1, Rgb c, double alpha = 1) {
     for (int y = (int)std::floor(y0); y <= (int)std::ceil(y1); ++y)
@@ -51,6 +52,9 @@ struct Canvas {
   }
 };
 
+// Shapes are small: no overflow to guard against, so no hypot.
+double Distance(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
 // p: cx, cy, rx, ry
 bool InEllipse(double x, double y, const double* p) {
   double dx = (x - p[0]) / p[2], dy = (y - p[1]) / p[3];
@@ -58,7 +62,7 @@ bool InEllipse(double x, double y, const double* p) {
 }
 // p: cx, cy, r outer, r inner
 bool InRing(double x, double y, const double* p) {
-  double d = std::hypot(x - p[0], y - p[1]);
+  double d = Distance(x - p[0], y - p[1]);
   return d <= p[2] && d >= p[3];
 }
 // p: left, top, right, bottom
@@ -68,12 +72,12 @@ bool InStroke(double x, double y, const double* p) {
   double vx = p[2] - p[0], vy = p[3] - p[1];
   double t = ((x - p[0]) * vx + (y - p[1]) * vy) / (vx * vx + vy * vy);
   t = t < 0 ? 0 : t > 1 ? 1 : t;
-  return std::hypot(x - (p[0] + t * vx), y - (p[1] + t * vy)) <= p[4];
+  return Distance(x - (p[0] + t * vx), y - (p[1] + t * vy)) <= p[4];
 }
 // p: cx, cy, r outer, r inner, teeth: a gear
 bool InGear(double x, double y, const double* p) {
   double dx = x - p[0], dy = y - p[1];
-  double d = std::hypot(dx, dy);
+  double d = Distance(dx, dy);
   if (d < p[3]) return false;
   double a = std::atan2(dy, dx) * p[4] / (2 * 3.14159265358979);
   double frac = a - std::floor(a);
@@ -205,7 +209,10 @@ void PaintBannerBackground(unsigned char* pBits, int nStride, const BannerSpec& 
   Canvas c{pBits, nStride};
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
-      double t = std::pow(x / double(kW - 1), 0.8);
+      // x^0.75: a gradient that leaves the dark end early; square roots
+      // cost nothing here, unlike a general power function.
+      double u = x / double(kW - 1);
+      double t = std::sqrt(u * std::sqrt(u));
       Rgb col = Mix(from, to, t);
       // a soft light from the upper edge
       col = Mix(col, Rgb{255, 255, 255}, 0.10 * (1 - y / double(kH)));

@@ -1,10 +1,13 @@
 // Checks the C and C++ run-time replacements that Tarnwick.exe links
 // (compat/Win95Shims.cpp): formatting and parsing keep their C99 results,
-// library errors stay catchable. Prints one line per failed check and
-// "shimprobe: ok" at the end; exit code 1 on any failure.
+// library errors stay catchable, thrown objects are stored and counted
+// soundly. Prints one line per failed check and "shimprobe: ok" at the end;
+// exit code 1 on any failure.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <malloc.h>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -70,6 +73,52 @@ int main() {
   } catch (...) {
     Check(false, "a huge allocation threw something other than bad_alloc");
   }
+
+  // Thrown objects live in the blocks the replacements allocate: a large one
+  // keeps its contents, one thrown while another is handled leaves the first
+  // intact, and the count of exceptions in flight is right during unwinding.
+  struct Big {
+    char a[4096];
+  };
+  try {
+    Big big;
+    std::memset(big.a, 0x5A, sizeof big.a);
+    throw big;
+  } catch (const Big& caught) {
+    Check(caught.a[0] == 0x5A && caught.a[4095] == 0x5A, "a 4 KB exception keeps its contents");
+    try {
+      throw std::string(300, 'n');
+    } catch (const std::string& inner) {
+      Check(inner.size() == 300 && inner[299] == 'n', "an exception thrown in a handler");
+    }
+    Check(caught.a[2048] == 0x5A, "the outer exception survives the inner one");
+  }
+  struct Watch {
+    int* pInFlight;
+    ~Watch() { *pInFlight = std::uncaught_exceptions(); }
+  };
+  int nInFlight = -1;
+  try {
+    Watch w{&nInFlight};
+    throw 7;
+  } catch (int) {
+  }
+  Check(nInFlight == 1 && std::uncaught_exceptions() == 0, "exceptions in flight are counted");
+  int nRethrown = 0;
+  for (int i = 0; i < 1000; ++i) {
+    try {
+      try {
+        throw i;
+      } catch (int) {
+        throw;
+      }
+    } catch (int v) {
+      nRethrown += v == i;
+    }
+  }
+  Check(nRethrown == 1000, "a thousand rethrown exceptions arrive");
+  // A header of the wrong size would have the runtime write outside blocks.
+  Check(_heapchk() == _HEAPOK, "the heap is intact after the exceptions");
 
   std::printf(g_nFailures ? "shimprobe: %d failure(s)\n" : "shimprobe: ok\n", g_nFailures);
   return g_nFailures ? 1 : 0;
