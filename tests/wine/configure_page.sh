@@ -23,12 +23,8 @@ mkdir -p "$OUT"
 . "$(dirname "$0")/common.bash"
 W=$WINE
 export WINEPREFIX="$OUT/prefix"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
 
-for f in Tarnwick.exe cfgdriver.exe medium/SqlRun01.msi medium/SqlRun03.msi; do
-  [ -f "$WIN64_BUILD/$f" ] || { echo "FAIL: $WIN64_BUILD/$f is not built"; exit 1; }
-done
+wt_need "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/cfgdriver.exe" "$WIN64_BUILD/medium/SqlRun01.msi" "$WIN64_BUILD/medium/SqlRun03.msi"
 
 # ---- display, prefix, services kept alive ----
 wt_display 40
@@ -170,8 +166,4 @@ tr -d '\r' <"$BINN/servertools.log" 2>/dev/null \
   | grep -qE "^scm: [^ \"]+scm\.exe -Action 1 -Silent 1 -Server $HOST -Service MSSQL\\\$WINAUTH\$" \
   || { fail "scm.exe was not run with the short tools path and the instance's service"; cat "$BINN/servertools.log" 2>/dev/null; }
 
-if [ $FAILURES -ne 0 ]; then
-  echo "configure_page: $FAILURES check(s) failed; screenshots and logs in $OUT"
-  exit 1
-fi
-echo "configure_page: all checks passed; screenshots in $OUT"
+wt_result configure_page "$OUT"

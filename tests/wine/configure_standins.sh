@@ -18,12 +18,8 @@ mkdir -p "$OUT"
 . "$(dirname "$0")/common.bash"
 W=$WINE
 export WINEPREFIX="$OUT/prefix"
-FAILURES=0
-fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
 
-for f in dmoclient.exe sqlmangr.exe scm.exe sqlservr.exe sqldmo.dll; do
-  [ -f "$WIN64_BUILD/$f" ] || { echo "FAIL: $WIN64_BUILD/$f is not built"; exit 1; }
-done
+wt_need "$WIN64_BUILD/dmoclient.exe" "$WIN64_BUILD/sqlmangr.exe" "$WIN64_BUILD/scm.exe" "$WIN64_BUILD/sqlservr.exe" "$WIN64_BUILD/sqldmo.dll"
 
 wt_display 40
 wt_prefix "$WINEPREFIX"
@@ -92,8 +88,4 @@ $W 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' -Action 2 -Sile
   || fail "scm.exe could not stop MSSQLSERVER"
 client "$NOSERVER" setpwnt "$HOST" sa '' ruzal
 
-if [ $FAILURES -ne 0 ]; then
-  echo "configure_standins: $FAILURES check(s) failed"
-  exit 1
-fi
-echo "configure_standins: all checks passed"
+wt_result configure_standins "$OUT"

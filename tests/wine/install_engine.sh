@@ -14,13 +14,9 @@ win64=${WIN64_BUILD:?}
 out=${TEST_OUT:-/tmp}/install_engine
 rm -rf "$out"; mkdir -p "$out"
 . "$(dirname "$0")/common.bash"
-fails=0
-fail() { echo "FAILED: $*"; fails=$((fails + 1)); }
 
 driver=$win64/tests/installprobe/installdriver.exe
-for f in "$win64/Tarnwick.exe" "$win64/qxMSI_ERR.dll" "$win64/medium/SqlRun01.msi" "$driver"; do
-  [ -f "$f" ] || { echo "FAILED: $f is not built"; exit 1; }
-done
+wt_need "$win64/Tarnwick.exe" "$win64/qxMSI_ERR.dll" "$win64/medium/SqlRun01.msi" "$driver"
 
 wt_display 14
 wt_temp_prefix ins-engine
@@ -114,8 +110,4 @@ grep -q '^BOX' "$out/run4.txt" 2>/dev/null && fail "run 4: a message box appeare
 got=$(reg_value "$instances\\ZoMEL\\Setup" ProductCode)
 [ "$got" = "{${codes[1]}}" ] || fail "run 4: ProductCode of instance ZoMEL is \"$got\", expected {${codes[1]}}"
 
-if [ $fails -ne 0 ]; then
-  echo "install_engine: $fails check(s) failed; logs and screenshots in $out"
-  exit 1
-fi
-echo "install_engine: passed; screenshots in $out"
+wt_result install_engine "$out"

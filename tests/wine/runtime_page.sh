@@ -31,8 +31,6 @@ wt_prefix "$TEST_OUT/runtime-prefix" reuse
 # Tarnwick.exe takes msi.dll from its own folder first.
 $WINE reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 
-FAILED=0
-fail() { echo "FAILED: $*"; FAILED=1; }
 robot() { $WINE "$ROBOT" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 shot() { import -window root "$OUT/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
@@ -173,5 +171,4 @@ if start_run winxp 3010; then
 fi
 [ -n "$WIZ_PID" ] && { kill "$WIZ_PID" 2>/dev/null; wait "$WIZ_PID" 2>/dev/null; WIZ_PID=; }
 
-[ "$FAILED" = 0 ] && echo "runtime page: all checks passed; screenshots in $OUT"
-exit "$FAILED"
+wt_result runtime_page "$OUT"

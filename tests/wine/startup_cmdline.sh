@@ -22,8 +22,6 @@ SETUP="$WINEPREFIX/drive_c/SETUP"
 mkdir -p "$SETUP"
 cp "$EXE" "$SETUP/Tarnwick.exe"
 
-FAILED=0
-fail() { echo "FAILED: $*"; FAILED=1; }
 robot() { $WINE "$ROBOT" "$@"; }
 # Waits up to $2 seconds for the wizard started in the background to end.
 wait_end() {
@@ -93,5 +91,4 @@ fi
 kill "$WIZ_PID" 2>/dev/null
 WIZ_PID=
 
-[ $FAILED -eq 0 ] && echo "startup_cmdline: all checks passed"
-exit $FAILED
+wt_result startup_cmdline "$OUT"

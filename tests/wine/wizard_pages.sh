@@ -14,8 +14,6 @@ ROBOT="$WIN64_BUILD/tests/robot/robot.exe"
 wt_display 12
 wt_prefix "$TEST_OUT/wizard-prefix" reuse
 
-FAILED=0
-fail() { echo "FAILED: $*"; FAILED=1; }
 robot() { $WINE "$ROBOT" "$@" | tr -d '\r'; }
 shot() { import -window root "$OUT/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
@@ -105,5 +103,4 @@ robot key 27 wait-box 5000 answer "&Yes" wait-gone 5000 || fail "Esc, Yes did no
 for _ in $(seq 50); do kill -0 "$WIZ_PID" 2>/dev/null || break; sleep 0.1; done
 WIZ_PID=
 
-if [ "$FAILED" = 0 ]; then echo "wizard_pages: all checks passed"; fi
-exit $FAILED
+wt_result wizard_pages "$OUT"
