@@ -39,10 +39,13 @@ const IID kIID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const IID kIID_IDispatch = {0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const LCID kUserLocale = 0x0400;   // LOCALE_USER_DEFAULT
 
+// A text that cannot be converted must not reach the server as an empty
+// one (an empty password, say): it is an error of the step.
 std::vector<WCHAR> Widen(const std::string& s) {
   int n = api::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
   std::vector<WCHAR> w(n > 0 ? n : 1, 0);
-  if (n > 0) api::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+  if (n <= 0 || api::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n) != n)
+    throw RuntimeError{5, "Invalid procedure call or argument"};
   return w;
 }
 
@@ -51,7 +54,7 @@ std::string Narrow(const WCHAR* w) {
   int n = api::WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
   if (n <= 1) return std::string();
   std::string s(n, '\0');
-  api::WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr);
+  if (api::WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr) != n) return std::string();
   s.resize(n - 1);
   return s;
 }

@@ -48,7 +48,10 @@ HWND CControlWindow::CreateControl(const char* sClass, HWND hParent, int nId, in
                                    hParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)), hInst,
                                    nullptr);
   s_pCreating = nullptr;
-  if (hWnd && !Lookup(hWnd)) Bindings().push_back({hWnd, this});
+  // A page without its buttons would leave the user no way on or out: an
+  // error, as for a form that cannot be created.
+  if (!hWnd) throw RuntimeError{7, "Out of memory"};
+  if (!Lookup(hWnd)) Bindings().push_back({hWnd, this});
   m_hWnd = hWnd;
   return hWnd;
 }

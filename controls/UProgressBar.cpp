@@ -116,9 +116,10 @@ void UProgressBar::IncrementProgress(bool bStartFresh) {
   api::BitBlt(hdc, fill + 1, 0, W, H, hdcOff, fill + 1, 0, SRCCOPY);
 
   api::SelectObject(hdcOff, hOldBmp);
-  api::DeleteObject(hbmOff);
   api::RestoreDC(hdcOff, nSaved);
   api::DeleteDC(hdcOff);
+  // Only after its DC is gone: a bitmap still selected cannot be deleted.
+  api::DeleteObject(hbmOff);
   m_Surface.Present();
 }
 

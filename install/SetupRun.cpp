@@ -65,8 +65,10 @@ long DaysFromCivil(long y, unsigned m, unsigned d) {
 // bring the configuration back after the reboot.
 void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwResult) {
   const std::string sStamp = ResumeStamp();
-  AddResumeEntry("/Config", sStamp);
-  SaveResumeData(sStamp, ConfigurationData(params));
+  // The data first, then the entry that names it; without both the next
+  // start would show the invalid-command-line message instead.
+  if (SaveResumeData(sStamp, ConfigurationData(params)) && !AddResumeEntry("/Config", sStamp))
+    DeleteResumeData(sStamp);
   if (dwResult == SetupRestartRequired) {
     if (page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION) != IDNO) {
       if (RequestRestart()) page.EndProgram();
@@ -292,8 +294,11 @@ void CSetupResultLibrary::Prepare(const std::string& sProgramFolder) {
   if (n == 0 || n >= kBuffer) return;   // no (usable) temporary folder: no copy
   m_sTempPath = AddBackslash(TrimAtNull(std::string(buf.data(), kBuffer))) + kLibraryName;
   m_bOurs = !FileExists(m_sTempPath);
-  if (api::CopyFileA(m_sProgramLibrary.c_str(), m_sTempPath.c_str(), FALSE))
+  if (api::CopyFileA(m_sProgramLibrary.c_str(), m_sTempPath.c_str(), FALSE)) {
     m_hLib = api::LoadLibraryA(m_sTempPath.c_str());
+    // Release() only sees a loaded copy: one that would not load goes now.
+    if (!m_hLib && m_bOurs) api::DeleteFileA(m_sTempPath.c_str());
+  }
 }
 
 LONG CSetupResultLibrary::Call(const char* sFunction) {

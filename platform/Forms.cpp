@@ -113,13 +113,7 @@ struct FormsInternal {
     api::FillRect(hdc, &rc, api::GetSysColorBrush(COLOR_BTNFACE));
   }
 
-  // An error nobody handled ends the program, as the platform does, after
-  // telling the user what happened.
-  static void Unhandled(const RuntimeError& e) {
-    MsgBox("Run-time error '" + std::to_string(e.Number) + "':\r\n\r\n" + e.Description, MB_OK | MB_ICONSTOP,
-           App::Title());
-    App::End();
-  }
+  static void Unhandled(const RuntimeError& e) { UnhandledError(e); }
 
   static LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     CForm* f = FormOf(h);
@@ -368,6 +362,12 @@ void End() {
 }
 }  // namespace App
 
+void UnhandledError(const RuntimeError& e) {
+  MsgBox("Run-time error '" + std::to_string(e.Number) + "':\r\n\r\n" + e.Description, MB_OK | MB_ICONSTOP,
+         App::Title());
+  App::End();
+}
+
 int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle) {
   HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
   if (owner && !api::IsWindow(owner)) owner = nullptr;
@@ -540,9 +540,13 @@ HWND CForm::Control(int nId) const {
 namespace {
 HWND MakeChild(HWND parent, const char* cls, const std::string& text, DWORD style, DWORD exStyle, double l,
                double t, double w, double h, int id) {
-  return api::CreateWindowExA(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(l),
-                              TwipsToPixelsY(t), TwipsToPixelsX(w), TwipsToPixelsY(h), parent,
-                              (HMENU)(intptr_t)id, App::Instance(), nullptr);
+  HWND c = api::CreateWindowExA(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(l),
+                                TwipsToPixelsY(t), TwipsToPixelsX(w), TwipsToPixelsY(h), parent,
+                                (HMENU)(intptr_t)id, App::Instance(), nullptr);
+  // A missing frame or picture box would take the controls inside with it
+  // (a page's buttons among them): an error, as for the form itself.
+  if (!c) throw RuntimeError{7, "Out of memory"};
+  return c;
 }
 }  // namespace
 

@@ -41,6 +41,10 @@ HINSTANCE Instance();
 
 int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle);
 
+// An error nobody handled: tells the user what happened, then ends the
+// program, as the platform does.
+[[noreturn]] void UnhandledError(const RuntimeError& e);
+
 int TwipsToPixelsX(double twips);
 int TwipsToPixelsY(double twips);
 

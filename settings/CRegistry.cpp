@@ -49,22 +49,26 @@ int32_t ToInteger(const SettingValue& v) {
   }
 }
 
-// Text becomes its UTF-16LE bytes; bytes stay as they are.
-std::vector<unsigned char> ToBytes(const SettingValue& v) {
-  if (v.kind == SettingValue::Bytes) return v.bytes;
+// Text becomes its UTF-16LE bytes; bytes stay as they are. False when the
+// text could not be converted: nothing is then to be written.
+bool ToBytes(const SettingValue& v, std::vector<unsigned char>& out) {
+  out.clear();
+  if (v.kind == SettingValue::Bytes) {
+    out = v.bytes;
+    return true;
+  }
   if (v.kind != SettingValue::Text) throw TypeMismatch();
-  std::vector<unsigned char> out;
-  if (v.text.empty()) return out;
+  if (v.text.empty()) return true;
   int n = api::MultiByteToWideChar(CP_ACP, 0, v.text.data(), int(v.text.size()), nullptr, 0);
-  if (n <= 0) return out;
+  if (n <= 0) return false;
   std::vector<WCHAR> wide(n);
-  api::MultiByteToWideChar(CP_ACP, 0, v.text.data(), int(v.text.size()), wide.data(), n);
+  if (api::MultiByteToWideChar(CP_ACP, 0, v.text.data(), int(v.text.size()), wide.data(), n) != n) return false;
   out.reserve(size_t(n) * 2);
   for (WCHAR w : wide) {
     out.push_back((unsigned char)(unsigned(w) & 0xFF));
     out.push_back((unsigned char)(unsigned(w) >> 8));
   }
-  return out;
+  return true;
 }
 
 int32_t ChooseType(int32_t eValueType, int32_t nDefault) {
@@ -180,7 +184,7 @@ bool CRegistry::WriteSetting(const std::string& sSubKey, const std::string& sVal
       break;
     }
     case REG_BINARY:
-      data = ToBytes(vValueData);
+      if (!ToBytes(vValueData, data)) return false;
       break;
     default:
       return false;

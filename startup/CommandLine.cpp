@@ -65,7 +65,8 @@ std::string Utf16LeToText(const std::vector<unsigned char>& bytes) {
   int n = api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(count), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return std::string();
   std::string text(size_t(n), '\0');
-  api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(count), &text[0], n, nullptr, nullptr);
+  if (api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(count), &text[0], n, nullptr, nullptr) != n)
+    return std::string();   // unreadable data counts as missing, never as NULs
   return text;
 }
 
@@ -189,16 +190,18 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
   return result;
 }
 
-void AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
-  std::string data = GetShortPath(AddBackslash(App::Path()) + "Tarnwick.exe");
+bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
+  const std::string sFolder = App::Path();
+  if (sFolder.empty()) return false;
+  std::string data = GetShortPath(AddBackslash(sFolder) + "Tarnwick.exe");
   if (!sSwitch.empty()) data += " " + sSwitch;
   if (!sArgument.empty()) data += " " + sArgument;
-  LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);
+  return LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);
 }
 
-void SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData) {
-  LocalMachine().WriteSetting(kResumeKey, sValueName, SettingValue(ScrambleString(ProtectEnd(sConfigurationData))),
-                              REG_BINARY);
+bool SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData) {
+  return LocalMachine().WriteSetting(kResumeKey, sValueName,
+                                     SettingValue(ScrambleString(ProtectEnd(sConfigurationData))), REG_BINARY);
 }
 
 void RemoveResumeEntry() { LocalMachine().DeleteSetting(kRunKey, kRunValue); }

@@ -150,5 +150,11 @@ void RunWizard(WizardPages& pages) {
 
 void Main() {
   ProgramPages pages;
-  RunWizard(pages);
+  // A page that cannot be created (no window, say) raises its error outside
+  // any window procedure; it ends here as every unhandled error does.
+  try {
+    RunWizard(pages);
+  } catch (const RuntimeError& e) {
+    UnhandledError(e);
+  }
 }

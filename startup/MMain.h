@@ -27,8 +27,10 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
 bool SplitConfigurationData(const std::string& sData, std::string& sServerName, std::string& sUserID,
                             std::string& sPassword, bool& bNTAuthentication);
 std::string ConfigurationData(const InstallParameters& p);   // the four fields joined by "|"
-void AddResumeEntry(const std::string& sSwitch, const std::string& sArgument);
-void SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData);
+// Both report whether the value was written. No Run entry is written when
+// the program's own path cannot be had: it could not start the program.
+bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument);
+bool SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData);
 void RemoveResumeEntry();
 void DeleteResumeData(const std::string& sValueName);
 std::string ScrambleString(const std::string& sText);

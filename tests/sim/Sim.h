@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 #include "platform/MAPI_Declares.h"
@@ -77,6 +78,10 @@ bool RegGet(HKEY hRoot, const std::string& sKey, const std::string& sName, DWORD
 std::string RegGetString(HKEY hRoot, const std::string& sKey, const std::string& sName);  // up to the first NUL
 bool RegKeyExists(HKEY hRoot, const std::string& sKey);
 void RegDeleteTree(HKEY hRoot, const std::string& sKey);
+// Called at the start of every RegQueryValueExA, before the value is looked
+// up, with the handle and value name given: a test can change the value
+// between the size query and the data query of one read. Reset clears it.
+void SetRegQueryHook(std::function<void(HKEY, const char*)> hook);
 
 // Restart requests and privileges.
 struct ExitWindowsCall { UINT uFlags; DWORD dwReason; bool bPrivilegeEnabled; };
@@ -170,10 +175,36 @@ int LivePictures();                               // OleCreatePictureIndirect ob
 void RegisterClassObject(const CLSID& clsid, std::function<HRESULT(REFIID, void**)> create);
 int ComInitialized();                             // CoInitialize minus CoUninitialize
 
+// ---- faults and power loss (SimFaults.cpp)
+// Every api::Name call that can fail is counted. FailCall(n) restarts the
+// count and makes the n-th such call (1-based; 0: none) fail the way the
+// function documents it (its failure value and last error) without being
+// carried out; with sOnly, only calls of that function count. Calls that
+// cannot fail (GetLastError, Sleep, ExitProcess...) and releases (CloseHandle,
+// RegCloseKey, FreeLibrary, DeleteObject...) are neither counted nor failed.
+void FailCall(unsigned nCall, const std::string& sOnly = "");
+unsigned CallCount();                             // counted calls since Reset or FailCall
+std::string FailedCallName();                     // "" until the armed call has failed
+
+// What survives a power loss: the registry and the files.
+struct Persistent;
+std::shared_ptr<const Persistent> SavePersistent();
+void RestorePersistent(const Persistent& state);
+bool SamePersistent(const Persistent& a, const Persistent& b);
+// While on, the persistent state is kept just before every api:: call (of
+// any kind) whenever it differs from the one kept last: the states the
+// machine could be left in by losing power during the run.
+void RecordPowerLossStates(bool bOn);
+const std::vector<std::shared_ptr<const Persistent>>& PowerLossStates();
+// The persistent state as ExitProcess found it, before the unwinding that the
+// simulation's ProcessExit causes (null when the process did not end).
+std::shared_ptr<const Persistent> StateAtExit();
+
 // Internal: Reset calls these.
 void ResetUser();
 void ResetGdi();
 void ResetOle();
+void ResetFaults();
 
 // SimKernel.cpp implements the registry, privileges, every kernel32 function,
 // ExitWindowsEx, WaitForInputIdle and the code-page conversions; the other

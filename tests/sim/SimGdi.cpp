@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include "tests/sim/Sim.h"
+#include "tests/sim/SimOs.h"
 
 namespace sim {
 void SetScreenPixels(int cx, int cy);   // SimUser.cpp
@@ -71,10 +72,10 @@ HDC NewDC(HWND wnd, DWORD type) {
     b.bpp = 1;
     o.selected[OBJ_BITMAP] = Add(b);   // the 1x1 monochrome default bitmap
   }
-  o.selected[OBJ_FONT] = api::GetStockObject(SYSTEM_FONT);
-  o.selected[OBJ_BRUSH] = api::GetStockObject(WHITE_BRUSH);
-  o.selected[OBJ_PEN] = api::GetStockObject(BLACK_PEN);
-  o.selected[OBJ_PAL] = api::GetStockObject(DEFAULT_PALETTE);
+  o.selected[OBJ_FONT] = simos::GetStockObject(SYSTEM_FONT);
+  o.selected[OBJ_BRUSH] = simos::GetStockObject(WHITE_BRUSH);
+  o.selected[OBJ_PEN] = simos::GetStockObject(BLACK_PEN);
+  o.selected[OBJ_PAL] = simos::GetStockObject(DEFAULT_PALETTE);
   return (HDC)Add(o);
 }
 
@@ -155,11 +156,11 @@ bool GetFont(HFONT h, LOGFONTA& lf) {
 
 }  // namespace sim
 
-namespace api {
+namespace simos {
 
 // ---- drawing parts of user32
 HDC GetDC(HWND h) {
-  if (h && !api::IsWindow(h)) return nullptr;
+  if (h && !simos::IsWindow(h)) return nullptr;
   HDC dc = NewDC(h, OBJ_DC);
   Get(dc)->fromGetDC = true;
   return dc;
@@ -173,10 +174,10 @@ int ReleaseDC(HWND, HDC hdc) {
 }
 
 HDC BeginPaint(HWND h, LPPAINTSTRUCT ps) {
-  if (!ps || !api::IsWindow(h)) return nullptr;
+  if (!ps || !simos::IsWindow(h)) return nullptr;
   std::memset(ps, 0, sizeof *ps);
   ps->hdc = NewDC(h, OBJ_DC);
-  api::GetClientRect(h, &ps->rcPaint);
+  simos::GetClientRect(h, &ps->rcPaint);
   ps->fErase = FALSE;
   return ps->hdc;
 }
@@ -526,4 +527,4 @@ HFONT CreateFontIndirectA(const LOGFONTA* lf) {
   return (HFONT)Add(o);
 }
 
-}  // namespace api
+}  // namespace simos

@@ -4,6 +4,7 @@
 // (and Wine, checked by the registry contract test) does for the calls the
 // wizard makes; anything the wizard never relies on is kept simple.
 #include "tests/sim/Sim.h"
+#include "tests/sim/SimOs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -122,6 +123,7 @@ struct Machine {
   SYSTEMTIME baseTime{};
   DWORD baseTimeAt = 0;
   std::string decimalSeparator = ".";
+  std::function<void(HKEY, const char*)> regQueryHook;
 };
 
 Machine* g_machine = nullptr;
@@ -405,6 +407,7 @@ void Reset() {
   AddFile("C:\\SETUP\\qxMSI_ERR.dll");
   g_lastError = 0;
   ResetUser();   // windows, drawing and COM
+  ResetFaults();
 }
 
 void SetVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor) {
@@ -517,6 +520,8 @@ void SetLocalTime(const SYSTEMTIME& st) {
 
 void SetDecimalSeparator(const char* s) { M().decimalSeparator = s ? s : ""; }
 
+void SetRegQueryHook(std::function<void(HKEY, const char*)> hook) { M().regQueryHook = std::move(hook); }
+
 bool ProcessRunning(DWORD dwProcessId) {
   Settle();
   for (const auto& p : M().processes)
@@ -576,11 +581,65 @@ void RegDeleteTree(HKEY hRoot, const std::string& sKey) {
   parent->subkeys.erase(it);
 }
 
+// ---------------------------------------------------------------- power loss
+
+// Keys by their path from the root (names as created), each with its values.
+struct Persistent {
+  std::map<std::string, std::map<std::string, RegValue>> keys[4];
+  std::map<std::string, FileEntry> files;
+};
+
+namespace {
+void Flatten(const RegKey& key, const std::string& path, std::map<std::string, std::map<std::string, RegValue>>& out) {
+  out[path] = key.values;
+  for (const auto& sub : key.subkeys) Flatten(*sub.second, path.empty() ? sub.second->name : path + "\\" + sub.second->name, out);
+}
+bool SameValue(const RegValue& a, const RegValue& b) {
+  return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+}  // namespace
+
+std::shared_ptr<const Persistent> SavePersistent() {
+  auto p = std::make_shared<Persistent>();
+  for (int i = 0; i < 4; ++i) Flatten(*M().roots[i], "", p->keys[i]);
+  p->files = M().files;
+  return p;
+}
+
+void RestorePersistent(const Persistent& state) {
+  Machine& m = M();
+  // Handles still open name keys of the state being replaced.
+  for (auto& h : m.keyHandles) MarkDeleted(*h.second.key);
+  const HKEY roots[4] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
+  for (int i = 0; i < 4; ++i) {
+    m.roots[i] = std::make_shared<RegKey>();
+    for (const auto& k : state.keys[i]) FindKeyPath(roots[i], k.first, true)->values = k.second;
+  }
+  m.files = state.files;
+}
+
+bool SamePersistent(const Persistent& a, const Persistent& b) {
+  for (int i = 0; i < 4; ++i) {
+    if (a.keys[i].size() != b.keys[i].size()) return false;
+    for (auto x = a.keys[i].begin(), y = b.keys[i].begin(); x != a.keys[i].end(); ++x, ++y)
+      if (x->first != y->first || x->second.size() != y->second.size() ||
+          !std::equal(x->second.begin(), x->second.end(), y->second.begin(),
+                      [](const std::pair<const std::string, RegValue>& v, const std::pair<const std::string, RegValue>& w) {
+                        return v.first == w.first && SameValue(v.second, w.second);
+                      }))
+        return false;
+  }
+  if (a.files.size() != b.files.size()) return false;
+  for (auto x = a.files.begin(), y = b.files.begin(); x != a.files.end(); ++x, ++y)
+    if (x->first != y->first || x->second.path != y->second.path || x->second.folder != y->second.folder) return false;
+  return true;
+}
+
 }  // namespace sim
 
 // ====================================================================== api
 
-namespace api {
+namespace simos {
 
 // ---------------------------------------------------------------- registry
 
@@ -609,7 +668,7 @@ LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 
 LONG RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
-  if (!lpSubKey || !*lpSubKey) return api::RegOpenKeyA(hKey, lpSubKey, phkResult);
+  if (!lpSubKey || !*lpSubKey) return simos::RegOpenKeyA(hKey, lpSubKey, phkResult);
   return CreatePath(hKey, lpSubKey, MAXIMUM_ALLOWED, phkResult, nullptr);
 }
 
@@ -622,6 +681,7 @@ LONG RegCloseKey(HKEY hKey) {
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                       LPDWORD lpcbData) {
   if ((lpData && !lpcbData) || lpReserved) return ERROR_INVALID_PARAMETER;
+  if (auto hook = M().regQueryHook) hook(hKey, lpValueName);   // a copy: the hook may replace itself
   std::shared_ptr<RegKey> key;
   LONG r = Resolve(hKey, KEY_QUERY_VALUE, key);
   if (r) return r;
@@ -839,7 +899,7 @@ DWORD WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds) {
 
 BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
   Settle();
-  if (hProcess == api::GetCurrentProcess()) {
+  if (hProcess == simos::GetCurrentProcess()) {
     if (lpExitCode) *lpExitCode = STILL_ACTIVE;
     return TRUE;
   }
@@ -1239,4 +1299,4 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
   return DWORD(path.size());
 }
 
-}  // namespace api
+}  // namespace simos

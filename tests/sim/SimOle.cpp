@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include "tests/sim/Sim.h"
+#include "tests/sim/SimOs.h"
 
 namespace {
 
@@ -44,8 +45,8 @@ public:
     ULONG n = --m_refs;
     if (n == 0) {
       if (m_own && m_desc.picType == PICTYPE_BITMAP) {
-        api::DeleteObject(m_desc.bmp.hbitmap);
-        if (m_desc.bmp.hpal) api::DeleteObject(m_desc.bmp.hpal);
+        simos::DeleteObject(m_desc.bmp.hbitmap);
+        if (m_desc.bmp.hpal) simos::DeleteObject(m_desc.bmp.hpal);
       }
       --O().livePictures;
       delete this;
@@ -81,12 +82,12 @@ public:
                                    OLE_YPOS_HIMETRIC, OLE_XSIZE_HIMETRIC, OLE_YSIZE_HIMETRIC,
                                    LPCRECT) override {
     if (!hdc) return E_INVALIDARG;
-    HDC mem = api::CreateCompatibleDC(hdc);
-    HGDIOBJ old = api::SelectObject(mem, m_desc.bmp.hbitmap);
+    HDC mem = simos::CreateCompatibleDC(hdc);
+    HGDIOBJ old = simos::SelectObject(mem, m_desc.bmp.hbitmap);
     SIZE s = Size();
-    BOOL ok = api::StretchBlt(hdc, x, y, cx, cy, mem, 0, 0, s.cx, s.cy, SRCCOPY);
-    api::SelectObject(mem, old);
-    api::DeleteDC(mem);
+    BOOL ok = simos::StretchBlt(hdc, x, y, cx, cy, mem, 0, 0, s.cx, s.cy, SRCCOPY);
+    simos::SelectObject(mem, old);
+    simos::DeleteDC(mem);
     return ok ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE h) override {
@@ -113,7 +114,7 @@ public:
 private:
   SIZE Size() {
     BITMAP b{};
-    if (!api::GetObjectA(m_desc.bmp.hbitmap, sizeof b, &b)) return SIZE{0, 0};
+    if (!simos::GetObjectA(m_desc.bmp.hbitmap, sizeof b, &b)) return SIZE{0, 0};
     return SIZE{b.bmWidth, b.bmHeight};
   }
   PICTDESC m_desc;
@@ -141,7 +142,7 @@ int ComInitialized() { return O().comInit; }
 
 }  // namespace sim
 
-namespace api {
+namespace simos {
 
 HRESULT OleCreatePictureIndirect(LPPICTDESC d, REFIID riid, BOOL own, LPVOID* out) {
   if (!out) return E_POINTER;
@@ -149,7 +150,7 @@ HRESULT OleCreatePictureIndirect(LPPICTDESC d, REFIID riid, BOOL own, LPVOID* ou
   if (!d || d->cbSizeofstruct != sizeof(PICTDESC)) return E_INVALIDARG;
   if (d->picType != PICTYPE_BITMAP) return E_NOTIMPL;
   BITMAP b{};
-  if (!api::GetObjectA(d->bmp.hbitmap, sizeof b, &b)) return E_INVALIDARG;
+  if (!simos::GetObjectA(d->bmp.hbitmap, sizeof b, &b)) return E_INVALIDARG;
   SimPicture* p = new SimPicture(*d, own != FALSE);
   HRESULT hr = p->QueryInterface(riid, out);
   p->Release();
@@ -196,7 +197,7 @@ VOID VariantInit(VARIANTARG* v) {
 HRESULT VariantClear(VARIANTARG* v) {
   if (!v) return E_INVALIDARG;
   switch (V_VT(v)) {
-    case VT_BSTR: api::SysFreeString(V_BSTR(v)); break;
+    case VT_BSTR: simos::SysFreeString(V_BSTR(v)); break;
     case VT_DISPATCH: if (V_DISPATCH(v)) V_DISPATCH(v)->Release(); break;
     case VT_UNKNOWN: if (V_UNKNOWN(v)) V_UNKNOWN(v)->Release(); break;
   }
@@ -204,4 +205,4 @@ HRESULT VariantClear(VARIANTARG* v) {
   return S_OK;
 }
 
-}  // namespace api
+}  // namespace simos

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include "tests/sim/Sim.h"
+#include "tests/sim/SimOs.h"
 
 namespace {
 
@@ -140,8 +141,8 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (w && !(w->style & WS_DISABLED)) {
         HWND parent = w->parent;
         int id = w->id;
-        api::SetFocus(h);
-        if (parent) api::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)h);
+        simos::SetFocus(h);
+        if (parent) simos::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)h);
       }
       return 0;
     case WM_KEYUP:
@@ -150,10 +151,10 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE:
       return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
   }
-  return api::DefWindowProcA(h, msg, wp, lp);
+  return simos::DefWindowProcA(h, msg, wp, lp);
 }
 
-LRESULT CALLBACK PlainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return api::DefWindowProcA(h, msg, wp, lp); }
+LRESULT CALLBACK PlainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return simos::DefWindowProcA(h, msg, wp, lp); }
 
 const Klass* FindClass(LPCSTR name) {
   for (const auto& k : S().classes) {
@@ -181,7 +182,7 @@ LRESULT Deliver(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
     case WM_SETTEXT:
-      if (!w->handler) return api::DefWindowProcA(h, msg, wp, lp);
+      if (!w->handler) return simos::DefWindowProcA(h, msg, wp, lp);
       break;
   }
   if (w->handler) {
@@ -346,8 +347,8 @@ bool GetWindow(HWND h, WindowInfo& info) {
   info.dwStyle = w->style;
   info.dwExStyle = w->exStyle;
   info.bEnabled = !(w->style & WS_DISABLED);
-  info.bVisible = api::IsWindowVisible(h) != FALSE;
-  api::GetWindowRect(h, &info.rc);
+  info.bVisible = simos::IsWindowVisible(h) != FALSE;
+  simos::GetWindowRect(h, &info.rc);
   info.dwProcessId = w->pid;
   info.hInsertAfter = w->insertAfter;
   return true;
@@ -371,7 +372,7 @@ HWND FindChildByText(HWND hParent, const std::string& sText) {
 
 void Click(HWND hButton) {
   Win* w = Find(hButton);
-  if (!w || (w->style & WS_DISABLED) || !api::IsWindowVisible(hButton)) return;
+  if (!w || (w->style & WS_DISABLED) || !simos::IsWindowVisible(hButton)) return;
   // A click cannot reach a window whose top-level window is disabled (a
   // modal window above it).
   Win* top = Find(TopOf(hButton));
@@ -412,12 +413,12 @@ void SetScreenPixels(int cx, int cy) {
 }  // namespace sim
 
 // ---------------------------------------------------------------- user32
-namespace api {
+namespace simos {
 
 ATOM RegisterClassA(const WNDCLASSA* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
   if (FindClass(wc->lpszClassName) && !IS_INTRESOURCE(wc->lpszClassName)) {
-    api::SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    simos::SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
   Klass k{wc->lpszClassName, *wc, S().nextAtom++};
@@ -430,15 +431,15 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                      int cy, HWND parent, HMENU menu, HINSTANCE, LPVOID param) {
   const Klass* k = className ? FindClass(className) : nullptr;
   if (!k) {
-    api::SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    simos::SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }
   if ((style & WS_CHILD) && !Find(parent)) {
-    api::SetLastError(ERROR_TLW_WITH_WSCHILD);
+    simos::SetLastError(ERROR_TLW_WITH_WSCHILD);
     return nullptr;
   }
   if (parent && !Find(parent)) {
-    api::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    simos::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   HWND h = NewHandle();
@@ -448,7 +449,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w.style = style;
   w.exStyle = exStyle;
   w.proc = k->wc.lpfnWndProc;
-  w.pid = api::GetCurrentProcessId();
+  w.pid = simos::GetCurrentProcessId();
   if (x == (int)CW_USEDEFAULT) x = y = 0;
   if (cx == (int)CW_USEDEFAULT) cx = cy = 0;
   w.rc = {x, y, x + cx, y + cy};
@@ -488,7 +489,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 
 BOOL DestroyWindow(HWND h) {
   if (!Find(h)) {
-    api::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    simos::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   Destroy(h);
@@ -514,13 +515,13 @@ LRESULT DefWindowProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETTEXTLENGTH:
       return (LRESULT)w->text.size();
     case WM_CLOSE:
-      api::DestroyWindow(h);
+      simos::DestroyWindow(h);
       return 0;
     case WM_SYSCOMMAND:
-      if ((wp & 0xFFF0) == SC_CLOSE) api::SendMessageA(h, WM_CLOSE, 0, 0);
+      if ((wp & 0xFFF0) == SC_CLOSE) simos::SendMessageA(h, WM_CLOSE, 0, 0);
       return 0;
     case WM_SYSKEYDOWN:
-      if (wp == VK_F4 && S().alt) api::SendMessageA(TopOf(h), WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (wp == VK_F4 && S().alt) simos::SendMessageA(TopOf(h), WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SETICON: {
       HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
@@ -538,8 +539,8 @@ LRESULT DefWindowProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      api::BeginPaint(h, &ps);
-      api::EndPaint(h, &ps);
+      simos::BeginPaint(h, &ps);
+      simos::EndPaint(h, &ps);
       return 0;
     }
     case WM_SETCURSOR:
@@ -599,20 +600,20 @@ BOOL SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT flags) 
       v.insert(it == v.end() ? v.begin() : it + 1, h);
     }
   }
-  if (flags & SWP_SHOWWINDOW) api::ShowWindow(h, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
-  if (flags & SWP_HIDEWINDOW) api::ShowWindow(h, SW_HIDE);
+  if (flags & SWP_SHOWWINDOW) simos::ShowWindow(h, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+  if (flags & SWP_HIDEWINDOW) simos::ShowWindow(h, SW_HIDE);
   w = Find(h);
   if (w && Local(*w) && (old.right - old.left != w->rc.right - w->rc.left ||
                          old.bottom - old.top != w->rc.bottom - w->rc.top)) {
     RECT c;
-    api::GetClientRect(h, &c);
+    simos::GetClientRect(h, &c);
     w->proc(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
   }
   return TRUE;
 }
 
 BOOL MoveWindow(HWND h, int x, int y, int cx, int cy, BOOL) {
-  return api::SetWindowPos(h, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  return simos::SetWindowPos(h, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL GetWindowRect(HWND h, LPRECT r) {
@@ -646,13 +647,13 @@ BOOL SetWindowTextA(HWND h, LPCSTR s) {
     w->text = s ? s : "";
     return TRUE;
   }
-  return (BOOL)api::SendMessageA(h, WM_SETTEXT, 0, (LPARAM)s);
+  return (BOOL)simos::SendMessageA(h, WM_SETTEXT, 0, (LPARAM)s);
 }
 
 int GetWindowTextA(HWND h, LPSTR s, int n) {
   Win* w = Find(h);
   if (!w || !s || n <= 0) return 0;
-  if (Local(*w)) return (int)api::SendMessageA(h, WM_GETTEXT, (WPARAM)n, (LPARAM)s);
+  if (Local(*w)) return (int)simos::SendMessageA(h, WM_GETTEXT, (WPARAM)n, (LPARAM)s);
   size_t c = std::min(w->text.size(), (size_t)n - 1);
   std::memcpy(s, w->text.data(), c);
   s[c] = 0;
@@ -821,7 +822,7 @@ LRESULT DispatchMessageA(const MSG* m) {
 BOOL IsDialogMessageA(HWND hDlg, LPMSG m) {
   if (!m || !Find(hDlg) || !IsDescendant(m->hwnd, hDlg)) return FALSE;
   if (m->message == WM_KEYDOWN && m->wParam == VK_ESCAPE) {
-    api::SendMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+    simos::SendMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
   }
   return FALSE;
@@ -829,7 +830,7 @@ BOOL IsDialogMessageA(HWND hDlg, LPMSG m) {
 
 BOOL PostMessageA(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (h && !Find(h)) {
-    api::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    simos::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   if (h && !Local(*Find(h))) {
@@ -884,7 +885,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   throw std::logic_error("unanswered message box: " + r.sText);
 }
 
-HWND FindWindowA(LPCSTR cls, LPCSTR title) { return api::FindWindowExA(nullptr, nullptr, cls, title); }
+HWND FindWindowA(LPCSTR cls, LPCSTR title) { return simos::FindWindowExA(nullptr, nullptr, cls, title); }
 
 HWND FindWindowExA(HWND parent, HWND after, LPCSTR cls, LPCSTR title) {
   std::vector<HWND> list;
@@ -941,7 +942,7 @@ LONG GetWindowLongA(HWND h, int index) {
 LONG SetWindowLongA(HWND h, int index, LONG v) {
   Win* w = Find(h);
   if (!w) return 0;
-  LONG old = api::GetWindowLongA(h, index);
+  LONG old = simos::GetWindowLongA(h, index);
   switch (index) {
     case GWL_STYLE: w->style = (DWORD)v; break;
     case GWL_EXSTYLE: w->exStyle = (DWORD)v; break;
@@ -972,21 +973,21 @@ SHORT GetKeyState(int vk) {
 
 HICON LoadIconA(HINSTANCE inst, LPCSTR name) {
   if (!inst) return IS_INTRESOURCE(name) ? (HICON)(uintptr_t)(0x30000 + (uintptr_t)name) : nullptr;
-  HRSRC r = api::FindResourceA((HMODULE)inst, name, (LPCSTR)RT_GROUP_ICON);
+  HRSRC r = simos::FindResourceA((HMODULE)inst, name, (LPCSTR)RT_GROUP_ICON);
   return r ? (HICON)r : nullptr;
 }
 
 HANDLE LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int, int, UINT) {
   LPCSTR rt = type == IMAGE_BITMAP ? (LPCSTR)RT_BITMAP : type == IMAGE_ICON ? (LPCSTR)RT_GROUP_ICON
                                                                             : (LPCSTR)RT_GROUP_CURSOR;
-  return inst ? (HANDLE)api::FindResourceA((HMODULE)inst, name, rt) : nullptr;
+  return inst ? (HANDLE)simos::FindResourceA((HMODULE)inst, name, rt) : nullptr;
 }
 
 HRSRC FindResourceA(HMODULE, LPCSTR name, LPCSTR type) {
   std::string n = ResName(name), t = ResName(type);
   for (auto& r : S().resources)
     if (r->name == n && r->type == t) return (HRSRC)r.get();
-  api::SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  simos::SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
 
@@ -1020,4 +1021,4 @@ BOOL ReleaseCapture() {
 }
 HWND GetCapture() { return S().capture; }
 
-}  // namespace api
+}  // namespace simos
