@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the three flavours of the same sources:
+# Builds the four flavours of the same sources:
 #   build/win32  i686 release (Tarnwick.exe for 32-bit Windows)
 #   build/win64  x86_64, run under wine64 by the tests
+#   build/fuzz   the libFuzzer targets of tests/fuzz, with clang
 #   build/native the wizard's logic on the simulated platform, with the sanitizers
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +13,9 @@ cmake --build "$top/build/win32" -j "$jobs"
 cmake -S "$top" -B "$top/build/win64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
       -DCMAKE_TOOLCHAIN_FILE="$top/cmake/x86_64-w64-mingw32.cmake" >/dev/null
 cmake --build "$top/build/win64" -j "$jobs"
+cmake -S "$top" -B "$top/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTARNWICK_FUZZ=ON >/dev/null
+cmake --build "$top/build/fuzz" -j "$jobs"
 cmake -S "$top" -B "$top/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      -DWIN64_BUILD="$top/build/win64" >/dev/null
+      -DWIN64_BUILD="$top/build/win64" -DFUZZ_BUILD="$top/build/fuzz" >/dev/null
 cmake --build "$top/build/native" -j "$jobs"

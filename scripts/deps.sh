@@ -3,7 +3,7 @@
 set -u
 need=()
 for p in cmake ninja-build g++ wine wine64 libwine-dev g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
-         wixl msitools xvfb xauth imagemagick x11-utils; do
+         wixl msitools xvfb xauth imagemagick x11-utils clang libclang-rt-14-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
