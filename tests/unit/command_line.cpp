@@ -4,6 +4,7 @@
 #include <vector>
 #include "settings/CRegistry.h"
 #include "startup/MMain.h"
+#include "tests/resume_text.h"
 #include "tests/sim/Sim.h"
 #include "tests/unit/table.h"
 
@@ -43,29 +44,8 @@ bool InvalidMessageShown() {
          boxes[0].uType == 0;
 }
 
-std::vector<unsigned char> Utf16(const std::string& s) {
-  std::vector<unsigned char> out;
-  if (s.empty()) return out;
-  std::vector<WCHAR> wide(s.size());
-  api::MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), wide.data(), int(wide.size()));
-  for (WCHAR w : wide) {
-    out.push_back((unsigned char)(unsigned(w) & 0xFF));
-    out.push_back((unsigned char)(unsigned(w) >> 8));
-  }
-  return out;
-}
-
-std::string FromUtf16(const std::vector<unsigned char>& b) {
-  std::vector<WCHAR> wide;
-  for (size_t i = 0; i + 1 < b.size(); i += 2) wide.push_back(WCHAR(b[i] | (b[i + 1] << 8)));
-  if (wide.empty()) return std::string();
-  std::string s(wide.size(), '\0');
-  api::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &s[0], int(s.size()), nullptr, nullptr);
-  return s;
-}
-
-// Resume data exactly as the specified writer stores it: scrambled text,
-// UTF-16LE bytes, no end protection.
+// Resume data as a writer without the end protection stores it: scrambled
+// text, UTF-16LE bytes.
 void PlantResumeData(const std::string& sName, const std::string& sData) {
   sim::RegSet(HKEY_LOCAL_MACHINE, kResumeKey, sName, REG_BINARY, Utf16(ScrambleString(sData)));
 }

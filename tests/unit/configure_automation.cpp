@@ -6,6 +6,7 @@
 #include <vector>
 #include "configure/MAutomation.h"
 #include "tests/check.h"
+#include "tests/unit/fake_dispatch.h"
 #include "tests/sim/Sim.h"
 
 namespace {
@@ -32,8 +33,7 @@ BSTR Bstr(const char* s) {
 int g_nLive = 0;
 
 // An automation object with a few members; remembers the last call.
-struct FakeDisp : IDispatch {
-  LONG nRefs = 1;
+struct FakeDisp : FakeDispatch {
   std::string sLastMember;
   WORD wLastFlags = 0;
   std::vector<std::string> lastArgs;   // in call order, "vt:value"
@@ -57,14 +57,6 @@ struct FakeDisp : IDispatch {
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++nRefs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG n = --nRefs;
-    if (n == 0) delete this;
-    return n;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* p) override { *p = 0; return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
     static const char* const members[] = {"Connect", "Name", "Child", "Fail", "Count"};
     std::string s = Narrow(names[0]);

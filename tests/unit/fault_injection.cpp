@@ -12,6 +12,7 @@
 #include "pages/CPage.h"
 #include "pages/frmInstallMSI.h"
 #include "tests/check.h"
+#include "tests/unit/fake_dispatch.h"
 #include "tests/sim/Sim.h"
 #include "tests/sim/SimOs.h"
 
@@ -273,9 +274,8 @@ std::string Narrow(const WCHAR* w) {
   return s;
 }
 
-struct Dmo : IDispatch {
+struct Dmo : FakeDispatch {
   enum Kind { ServerObj, Logins, Login, Roles, Role } kind;
-  LONG nRefs = 1;
   bool bSecure = false;
   std::string sName, sPassword;   // Login: its name; a new login: its password until added
   explicit Dmo(Kind k, const std::string& s = "") : kind(k), sName(s) { ++g_server.nLive; }
@@ -285,14 +285,6 @@ struct Dmo : IDispatch {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++nRefs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG n = --nRefs;
-    if (n == 0) delete this;
-    return n;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* p) override { *p = 0; return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   static const std::vector<std::string>& Members() {
     static const std::vector<std::string> m = {"Connect", "DisConnect", "Logins", "ServerRoles", "Item",
                                                "SetPassword", "Add", "AddMember", "LoginSecure", "Name", "Type"};
