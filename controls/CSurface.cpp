@@ -75,9 +75,7 @@ LRESULT CALLBACK CControlWindow::StaticProc(HWND h, UINT msg, WPARAM wParam, LPA
   } catch (const RuntimeError& e) {
     // Not across the system's frames: an error in a handler ends the program
     // as it does for the forms.
-    MsgBox("Run-time error '" + std::to_string(e.Number) + "':\r\n\r\n" + e.Description,
-           MB_OK | MB_ICONSTOP, App::Title());
-    App::End();
+    UnhandledError(e);
   }
 }
 

@@ -113,8 +113,6 @@ struct FormsInternal {
     api::FillRect(hdc, &rc, api::GetSysColorBrush(COLOR_BTNFACE));
   }
 
-  static void Unhandled(const RuntimeError& e) { UnhandledError(e); }
-
   static LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     CForm* f = FormOf(h);
     if (!f && Creating()) {
@@ -133,7 +131,7 @@ struct FormsInternal {
     try {
       return f->WndProc(msg, wp, lp);
     } catch (const RuntimeError& e) {
-      Unhandled(e);
+      UnhandledError(e);
     }
     return 0;
   }

@@ -13,6 +13,7 @@
 #include "pages/frmInstallMSI.h"
 #include "tests/check.h"
 #include "tests/unit/fake_dispatch.h"
+#include "tests/unit/recording_page.h"
 #include "tests/sim/Sim.h"
 #include "tests/sim/SimOs.h"
 
@@ -79,37 +80,6 @@ LONG g_recorded = 0;
 LONG WINAPI FakeInitialize() { return g_recorded = 0; }
 LONG WINAPI FakeRetrieve() { return g_recorded; }
 
-struct Ended {};
-
-struct RunPage : ISetupRunPage {
-  std::string sMessage = "waiting";
-  std::vector<int> enabled;
-  std::vector<std::string> boxes;
-  int nAnswer = IDYES;
-  long nResult = 0;
-  bool bClosed = false, bEnded = false;
-  int32_t nUnits = 0;
-
-  void SetInstallMessage(const std::string& s) override { sMessage = s; }
-  void EnableNavButton(int n) override { enabled.push_back(n); }
-  void SetProgressBarVisible(bool) override {}
-  int32_t BarCurrentPercentage() override { return nUnits ? 100 : 0; }
-  int32_t BarMaxPercentage() override { return 100; }
-  int32_t BarProgressUnits() override { return nUnits; }
-  void SetBarProgressUnits(int32_t n) override { nUnits = n; }
-  void BarIncrementProgress() override {}
-  int ShowMessage(const std::string& s, UINT n) override {
-    boxes.push_back(s);
-    return (n & MB_YESNO) ? nAnswer : IDOK;
-  }
-  long PageResult() override { return nResult; }
-  void SetPageResult(long n) override { nResult = n; }
-  void ClosePage() override { bClosed = true; }
-  void EndProgram() override {
-    bEnded = true;
-    throw Ended();
-  }
-};
 
 const std::set<std::string> kSetupTexts = {
     "Unable to obtain available SQL MSI instance file.", "The MSDE setup failed.",
@@ -133,10 +103,10 @@ void CheckSetupRun(DWORD dwExit, int nAnswer) {
     sim::ScriptProcess("msiexec.exe", s);
   };
   const std::string sName = "setup run, exit " + std::to_string(dwExit) + (nAnswer == IDNO ? ", No" : "");
-  RunPage page;
+  RecordingPage page;
   auto run = [&] {
-    page = RunPage();
-    page.nAnswer = nAnswer;
+    page = RecordingPage();
+    page.answers = {nAnswer};
     try {
       RunEngineSetup(page, params, "C:\\SETUP");
     } catch (const Ended&) {
@@ -151,7 +121,7 @@ void CheckSetupRun(DWORD dwExit, int nAnswer) {
     const bool bRestart = (page.nResult == PageResultCancel && page.bClosed) || page.bEnded;
     CHECK_IN(f, bFailed || bSucceeded || bRestart);
     CHECK_IN(f, bRestart || (RunEntry().empty() && ResumeStamps().empty()));
-    for (const std::string& s : page.boxes) CHECK_IN(f, kSetupTexts.count(s) == 1);
+    for (const Message& b : page.boxes) CHECK_IN(f, kSetupTexts.count(b.sText) == 1);
     CHECK_IN(f, sim::OpenHandles() == 0 && sim::OpenKeys() == 0 && sim::LoadedLibraries() == 0);
     CHECK_IN(f, !sim::FileExists(kTempCopy) || sim::FailedCallName() == "DeleteFileA");
     // Both resume entries or neither; when both, the next start finds the
