@@ -207,17 +207,6 @@ TEST(ScrambleStringExamples) {
   }
 }
 
-TEST(ScrambleStringIsItsOwnInverseOtherwise) {
-  std::string t;
-  for (size_t n = 1; n <= 600; ++n) {
-    t += char('A' + n % 50);
-    unsigned char last = (unsigned char)t.back();
-    if ((last ^ KeyAt(n)) == 255 || last == ' ') continue;
-    CHECK_EQ(ScrambleString(ScrambleString(t)), t);
-    if (ScrambleString(ScrambleString(t)) != t) break;
-  }
-}
-
 // ------------------------------------------------------------ resume data
 
 // Whatever the length and the last character, stored data comes back with
@@ -240,25 +229,6 @@ TEST(ResumeDataSurvivesEveryLength) {
         return;
       }
     }
-  }
-}
-
-TEST(ResumeRoundTripThroughTheCommandLine) {
-  for (size_t n = 4; n <= 600; ++n) {
-    Fresh();
-    std::string tail = n >= 15 ? (n % 2 ? "|sa|pw|True" : "|sa|pw|False") : "|||1";
-    std::string server;
-    while (server.size() + tail.size() < n) server += char(server.size() % 7 ? 'a' + server.size() % 26 : 0xE9);
-    std::string data = server + tail;
-    SaveResumeData("38475.5", data);
-    Parsed r = Parse("/Config 38475.5");
-    bool ok = r.mode == RunModeConfig && ConfigurationData(r.p) == (n >= 15 ? data : server + "|||True");
-    CHECK(ok);
-    if (!ok) {
-      std::printf("    length %zu: mode %ld\n", n, long(r.mode));
-      return;
-    }
-    CHECK_EQ(ReadBack("38475.5"), std::string("<missing>"));
   }
 }
 
