@@ -1,38 +1,26 @@
 // robot.exe: drives the wizard's windows from another process, for the wine
 // tests. It runs its argv as a script of commands, left to right, and stops
 // with exit code 1 at the first one that fails (the reason goes to stdout).
+// The page is the visible top-level "TarnwickForm" window with children (the
+// hidden owner has none); a message box is a top-level "#32770" window of
+// another process, its text the Static child 65535. Texts match exactly;
+// "\n" in an argument stands for CR LF.
 //
-// The page is the visible top-level window of class "TarnwickForm" that has
-// child controls (the hidden owner window has none). A message box is a
-// top-level "#32770" window; its text is the Static child with id 65535.
-// Texts are matched exactly; "\n" in an argument stands for CR LF.
-//
-//   wait-page MS            wait until a page is shown
-//   wait-text TEXT MS       wait until the page or a message box has a child with TEXT
-//   wait-new-page MS        wait until a page other than the last one used (by
-//                           wait-page, wait-text, click or key) is shown
-//   wait-box MS             wait until a message box is shown
-//   wait-no-box MS          wait until no message box is shown
-//   wait-gone MS            wait until no page and no message box is left
-//   dump                    print the page: caption, then "label|TEXT" and
-//                           "button|TEXT|enabled|visible" lines for every child
-//   dump-box                print the box: "title|..", "text|..", "button|.." lines
-//   expect-text TEXT        the page has a child with TEXT
-//   expect-no-text TEXT     the page has no child with TEXT
-//   expect-enabled TEXT 0|1 the page's child with TEXT is disabled (0) or enabled (1)
-//   expect-box TITLE TEXT   a message box with that title and text is shown
-//   click TEXT              press the page's button TEXT (BM_CLICK); fails when disabled
-//   answer TEXT             press the message box's button TEXT ("&Yes", "&No", "OK")
-//   key VK [alt]            post a key press (VK in decimal or A-Z) to the page's focused control
-//   focus                   print the text of the page's focused control
-//   move X Y                move the page window to X, Y (screen pixels)
-//   rect                    print the page's window rectangle: L T R B
-//   close                   send WM_CLOSE to the page
-//   sleep MS
-//   reg-hex ROOT\KEY NAME   print the value's type and bytes in hex: "1 E6C2"
-//   reg-count ROOT\KEY      print the number of values under the key
-//   reg-set-sz ROOT\KEY NAME TEXT   write a REG_SZ value (test set-up)
-//   reg-missing ROOT\KEY NAME       the value does not exist
+//   wait-page MS, wait-new-page MS (a page other than the last one used),
+//   wait-text TEXT MS (on the page or a box; fails at once on a new box without it),
+//   wait-box MS, wait-no-box MS, wait-gone MS (no page and no box)
+//   dump, dump-box          "label|T", "button|T|enabled|visible", "text|T" lines
+//   expect-text TEXT, expect-no-text TEXT, expect-enabled TEXT 0|1,
+//   expect-box TITLE TEXT
+//   click TEXT              BM_CLICK posted to the page's button
+//   send-click TEXT         BM_CLICK sent (SendMessage, as automation tools do)
+//   mouse TEXT              a left click through the system's mouse input
+//   answer TEXT             BM_CLICK posted to the box's button ("&No", "OK")
+//   key VK [alt]            key press posted to the focused control (VK: number or A-Z)
+//   focus, rect, move X Y, close, sleep MS
+//   hold FILE MS            keeps FILE open, shared with nobody, for MS
+//   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-count ROOT\KEY; reg-missing ROOT\KEY NAME;
+//   reg-set-sz ROOT\KEY NAME TEXT
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -77,12 +65,12 @@ BOOL CALLBACK EnumTop(HWND h, LPARAM lp) {
   Found* f = (Found*)lp;
   if (!IsWindowVisible(h)) return TRUE;
   std::string cls = ClassOf(h);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
   if (cls == "TarnwickForm" && GetWindow(h, GW_CHILD)) {
     if (!f->page) f->page = h;
-  } else if (cls == "#32770") {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    if (pid != GetCurrentProcessId() && !f->box) f->box = h;
+  } else if (cls == "#32770" && pid != GetCurrentProcessId() && !f->box) {
+    f->box = h;
   }
   return TRUE;
 }
@@ -93,32 +81,21 @@ Found Scan() {
   return f;
 }
 
-struct ChildSearch {
-  std::string text;
-  HWND found = nullptr;
-  std::vector<HWND> all;
-};
-
 BOOL CALLBACK EnumChild(HWND h, LPARAM lp) {
-  ChildSearch* s = (ChildSearch*)lp;
-  s->all.push_back(h);
-  if (!s->found && Text(h) == s->text) s->found = h;
+  ((std::vector<HWND>*)lp)->push_back(h);
   return TRUE;
 }
 
-HWND FindText(HWND parent, const std::string& text) {
-  if (!parent) return nullptr;
-  ChildSearch s;
-  s.text = text;
-  EnumChildWindows(parent, EnumChild, (LPARAM)&s);
-  return s.found;
+std::vector<HWND> ChildrenOf(HWND parent) {
+  std::vector<HWND> all;
+  if (parent) EnumChildWindows(parent, EnumChild, (LPARAM)&all);
+  return all;
 }
 
-std::vector<HWND> ChildrenOf(HWND parent) {
-  ChildSearch s;
-  s.text = "\x01";
-  EnumChildWindows(parent, EnumChild, (LPARAM)&s);
-  return s.all;
+HWND FindText(HWND parent, const std::string& text) {
+  for (HWND h : ChildrenOf(parent))
+    if (Text(h) == text) return h;
+  return nullptr;
 }
 
 bool Fail(const std::string& why) {
@@ -133,7 +110,7 @@ bool WaitFor(DWORD ms, Pred pred) {
   for (;;) {
     if (pred()) return true;
     if (GetTickCount() - start > ms) return false;
-    Sleep(50);
+    Sleep(20);
   }
 }
 
@@ -141,17 +118,32 @@ HKEY Root(std::string& path) {
   size_t p = path.find('\\');
   std::string root = path.substr(0, p);
   path = p == std::string::npos ? "" : path.substr(p + 1);
-  if (root == "HKLM" || root == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
-  if (root == "HKCU" || root == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+  if (root == "HKLM") return HKEY_LOCAL_MACHINE;
+  if (root == "HKCU") return HKEY_CURRENT_USER;
   return nullptr;
 }
 
 HWND FocusOf(HWND page) {
   GUITHREADINFO gi{};
   gi.cbSize = sizeof gi;
-  DWORD tid = GetWindowThreadProcessId(page, nullptr);
-  if (!GetGUIThreadInfo(tid, &gi)) return nullptr;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &gi)) return nullptr;
   return gi.hwndFocus;
+}
+
+// The sender waits in its own thread: a box the click opens must not stop
+// the robot from looking.
+DWORD WINAPI SendClick(LPVOID h) {
+  SendMessageA((HWND)h, BM_CLICK, 0, 0);
+  return 0;
+}
+
+void Mouse(DWORD flags, LONG x = 0, LONG y = 0) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x;
+  in.mi.dy = y;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
 }
 
 bool Run(int& i, int argc, char** argv) {
@@ -163,55 +155,41 @@ bool Run(int& i, int argc, char** argv) {
     }
     return Unescape(argv[i++]);
   };
+  auto ms = [&] { return (DWORD)std::atoi(arg("ms").c_str()); };
   if (cmd == "sleep") {
-    Sleep((DWORD)std::atoi(arg("ms").c_str()));
+    Sleep(ms());
     return true;
   }
-  if (cmd == "wait-page") {
-    DWORD ms = std::atoi(arg("ms").c_str());
-    if (!WaitFor(ms, [] { return Scan().page != nullptr; })) return Fail("no page within " + std::to_string(ms) + " ms");
-    g_LastPage = Scan().page;
-    return true;
-  }
-  if (cmd == "wait-new-page") {
-    DWORD ms = std::atoi(arg("ms").c_str());
-    HWND old = g_LastPage;
-    if (!WaitFor(ms, [old] {
-          HWND p = Scan().page;
-          return p && p != old;
-        }))
-      return Fail("no new page within " + std::to_string(ms) + " ms");
+  if (cmd == "wait-page" || cmd == "wait-new-page") {
+    DWORD t = ms();
+    HWND old = cmd == "wait-page" ? nullptr : g_LastPage;
+    if (!WaitFor(t, [old] { HWND p = Scan().page; return p && p != old; }))
+      return Fail("no " + std::string(old ? "new " : "") + "page within " + std::to_string(t) + " ms");
     g_LastPage = Scan().page;
     return true;
   }
   if (cmd == "wait-text") {
     std::string text = arg("text");
-    DWORD ms = std::atoi(arg("ms").c_str());
-    if (!WaitFor(ms, [&] {
+    DWORD t = ms();
+    std::string box;
+    HWND answered = Scan().box;   // a box being answered may linger a moment
+    if (!WaitFor(t, [&] {
           Found f = Scan();
-          return FindText(f.page, text) || FindText(f.box, text);
-        }))
-      return Fail("text not shown within " + std::to_string(ms) + " ms: " + text);
+          if (FindText(f.page, text) || FindText(f.box, text)) return true;
+          if (f.box && f.box != answered) box = Text(GetDlgItem(f.box, 0xFFFF));
+          return !box.empty();
+        }) || !box.empty())
+      return Fail((box.empty() ? "not shown within " + std::to_string(t) + " ms: " : "a box said [" + box + "] instead of: ") + text);
     if (Scan().page) g_LastPage = Scan().page;
     return true;
   }
-  if (cmd == "wait-box") {
-    DWORD ms = std::atoi(arg("ms").c_str());
-    if (!WaitFor(ms, [] { return Scan().box != nullptr; })) return Fail("no message box");
-    return true;
-  }
-  if (cmd == "wait-no-box") {
-    DWORD ms = std::atoi(arg("ms").c_str());
-    if (!WaitFor(ms, [] { return Scan().box == nullptr; })) return Fail("message box still shown");
-    return true;
-  }
-  if (cmd == "wait-gone") {
-    DWORD ms = std::atoi(arg("ms").c_str());
-    if (!WaitFor(ms, [] {
+  if (cmd == "wait-box" || cmd == "wait-no-box" || cmd == "wait-gone") {
+    DWORD t = ms();
+    if (!WaitFor(t, [&] {
           Found f = Scan();
-          return !f.page && !f.box;
+          return cmd == "wait-box" ? f.box != nullptr : cmd == "wait-no-box" ? !f.box : !f.box && !f.page;
         }))
-      return Fail("wizard windows still shown");
+      return Fail(cmd + " within " + std::to_string(t) + " ms");
     return true;
   }
   if (cmd == "dump" || cmd == "dump-box") {
@@ -220,26 +198,21 @@ bool Run(int& i, int argc, char** argv) {
     if (!w) return Fail(cmd + ": no window");
     std::printf("%s|%s\n", cmd == "dump" ? "caption" : "title", Text(w).c_str());
     for (HWND c : ChildrenOf(w)) {
-      std::string cls = ClassOf(c);
-      LONG style = GetWindowLongA(c, GWL_STYLE);
-      bool button = _stricmp(cls.c_str(), "Button") == 0 && (style & 0xF) != BS_GROUPBOX;
-      const char* kind = button ? "button" : (GetDlgCtrlID(c) == 0xFFFF && cmd == "dump-box") ? "text" : "label";
-      std::string t = Text(c);
+      bool button = _stricmp(ClassOf(c).c_str(), "Button") == 0 && (GetWindowLongA(c, GWL_STYLE) & 0xF) != BS_GROUPBOX;
+      std::string t = Text(c), flat;
       if (t.empty() && !button) continue;
-      std::string flat;
       for (char ch : t) flat += ch == '\r' ? "" : ch == '\n' ? "\\n" : std::string(1, ch);
       if (button)
-        std::printf("%s|%s|%d|%d\n", kind, flat.c_str(), IsWindowEnabled(c) ? 1 : 0, IsWindowVisible(c) ? 1 : 0);
+        std::printf("button|%s|%d|%d\n", flat.c_str(), IsWindowEnabled(c) ? 1 : 0, IsWindowVisible(c) ? 1 : 0);
       else
-        std::printf("%s|%s\n", kind, flat.c_str());
+        std::printf("%s|%s\n", GetDlgCtrlID(c) == 0xFFFF && cmd == "dump-box" ? "text" : "label", flat.c_str());
     }
     std::fflush(stdout);
     return true;
   }
   if (cmd == "expect-text" || cmd == "expect-no-text") {
     std::string text = arg("text");
-    bool has = FindText(Scan().page, text) != nullptr;
-    if (has != (cmd == "expect-text")) return Fail(cmd + ": " + text);
+    if ((FindText(Scan().page, text) != nullptr) != (cmd == "expect-text")) return Fail(cmd + ": " + text);
     return true;
   }
   if (cmd == "expect-enabled") {
@@ -259,17 +232,28 @@ bool Run(int& i, int argc, char** argv) {
     if (!t || Text(t) != text) return Fail("box text is " + (t ? Text(t) : std::string("(none)")));
     return true;
   }
-  if (cmd == "click" || cmd == "answer") {
+  if (cmd == "click" || cmd == "send-click" || cmd == "mouse" || cmd == "answer") {
     std::string text = arg("text");
     Found f = Scan();
-    HWND w = cmd == "click" ? f.page : f.box;
-    HWND c = FindText(w, text);
+    HWND c = FindText(cmd == "answer" ? f.box : f.page, text);
     if (!c) return Fail(cmd + ": no button " + text);
     if (!IsWindowEnabled(c)) return Fail(cmd + ": button disabled: " + text);
-    g_LastPage = f.page;
-    // Posted, not sent: a confirmation box opened by the click must not
-    // block the robot.
-    PostMessageA(c, BM_CLICK, 0, 0);
+    if (cmd != "answer") g_LastPage = f.page;
+    if (cmd == "send-click") {
+      CloseHandle(CreateThread(nullptr, 0, SendClick, c, 0, nullptr));
+    } else if (cmd == "mouse") {
+      RECT rc;
+      GetWindowRect(c, &rc);
+      const int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
+      const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+      Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65535 + cx / 2) / (cx - 1), (y * 65535 + cy / 2) / (cy - 1));
+      Sleep(100);
+      Mouse(MOUSEEVENTF_LEFTDOWN);
+      Sleep(100);
+      Mouse(MOUSEEVENTF_LEFTUP);
+    } else {
+      PostMessageA(c, BM_CLICK, 0, 0);
+    }
     return true;
   }
   if (cmd == "key") {
@@ -279,7 +263,7 @@ bool Run(int& i, int argc, char** argv) {
     int vk = (k.size() == 1 && k[0] >= 'A' && k[0] <= 'Z') ? k[0] : std::atoi(k.c_str());
     HWND page = Scan().page;
     if (!page) return Fail("key: no page");
-    g_LastPage = page;   // a key may close it: wait-new-page then waits for the next
+    g_LastPage = page;
     HWND target = FocusOf(page);
     if (!target) target = page;
     LPARAM down = 1 | (alt ? (1 << 29) : 0);
@@ -287,37 +271,39 @@ bool Run(int& i, int argc, char** argv) {
     PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | 0xC0000000);
     return true;
   }
+  HWND page = Scan().page;
   if (cmd == "focus") {
-    HWND page = Scan().page;
     HWND fw = page ? FocusOf(page) : nullptr;
     std::printf("focus|%s\n", fw ? Text(fw).c_str() : "");
     return true;
   }
-  if (cmd == "move") {
-    int x = std::atoi(arg("x").c_str()), y = std::atoi(arg("y").c_str());
-    HWND page = Scan().page;
-    if (!page) return Fail("move: no page");
-    SetWindowPos(page, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
-  }
-  if (cmd == "rect") {
-    HWND page = Scan().page;
+  if (cmd == "move" || cmd == "rect" || cmd == "close") {
+    if (!page) return Fail(cmd + ": no page");
     RECT rc{};
-    if (!page || !GetWindowRect(page, &rc)) return Fail("rect: no page");
-    std::printf("rect|%ld %ld %ld %ld\n", (long)rc.left, (long)rc.top, (long)rc.right, (long)rc.bottom);
+    if (cmd == "close") {
+      PostMessageA(page, WM_CLOSE, 0, 0);
+    } else if (cmd == "move") {
+      int x = std::atoi(arg("x").c_str()), y = std::atoi(arg("y").c_str());
+      SetWindowPos(page, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (GetWindowRect(page, &rc)) {
+      std::printf("rect|%ld %ld %ld %ld\n", (long)rc.left, (long)rc.top, (long)rc.right, (long)rc.bottom);
+    }
     return true;
   }
-  if (cmd == "close") {
-    HWND page = Scan().page;
-    if (!page) return Fail("close: no page");
-    PostMessageA(page, WM_CLOSE, 0, 0);
+  if (cmd == "hold") {
+    std::string file = arg("file");
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Fail("hold: cannot open " + file);
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(ms());
+    CloseHandle(h);
     return true;
   }
   if (cmd.compare(0, 4, "reg-") == 0) {
     std::string path = arg("key");
-    HKEY root = Root(path);
+    HKEY root = Root(path), k = nullptr;
     if (!root) return Fail("unknown root");
-    HKEY k = nullptr;
     if (cmd == "reg-set-sz") {
       std::string name = arg("name"), text = arg("text");
       if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr)) return Fail("create key");

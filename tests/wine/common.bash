@@ -1,58 +1,107 @@
-# Sourced by the wine tests (not a test itself): a display, a prefix and the
-# clean-up on exit, built on scripts/wine-session.sh.
+# Sourced by the wine tests: one display and one prefix per script, the
+# robot, the wizard's known texts and keys, and the clean-up on exit.
 #
-#   wt_display [FIRST]      Xvfb on the first free display from FIRST (DISPLAY)
-#   wt_prefix DIR [reuse]   fresh prefix in DIR (or the one already there with
-#                           "reuse"): wineserver kept up, Wine's windows
-#                           unmanaged, Windows XP
-#   wt_temp_prefix NAME     a fresh prefix in a new /tmp folder, removed on exit
-#   wt_version VERSION      the Windows version Wine reports (winxp, win98, ...)
-#   fail MESSAGE            a failed check: reported, counted, the test goes on
-#   wt_need FILE...         stops the test when a program it runs is not built
-#   wt_result NAME [DIR]    the summary line; its status is the test's result
-# On exit the wizard in WIZ_PID (if any), the wineserver and the display end.
+#   wt_setup NAME          $OUT=$TEST_OUT/NAME, a display, a fresh prefix
+#                          (wineserver kept up, Windows XP)
+#   wt_medium DIR FILE...  copies the wizard, qxMSI_ERR.dll and FILEs to C:\DIR
+#   wt_start DIR ARGS...   starts C:\DIR\Tarnwick.exe from its folder (WIZ_PID)
+#   wt_ended NAME          the wizard ends by itself within 10 s
+#   wt_collect NAME        the run's artefacts into $OUT/NAME/
+#   wt_reboot              a new wineserver, as after a restart of the machine
+#   robot ARGS / shot NAME / fail MESSAGE / wt_result NAME
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
+: "${WIN64_BUILD:?x86_64 build folder}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
 WINE=$WS_WINE
 WINESERVER=$WS_WINESERVER
+ROBOT=$WIN64_BUILD/tests/robot/robot.exe
 WIZ_PID=
-WT_REMOVE=
 WT_FAILURES=0
 
-fail() { echo "FAILED: $*"; WT_FAILURES=$((WT_FAILURES + 1)); }
+PAGE_CAPTION='ZoMel MSDE Installation and Setup'
+BOX_TITLE='Custom Database Configuration'
+READY='You are now ready to install the desktop version of Microsoft SQL Server.'
+QUESTION='This action will cancel any remaining operations.\n\nAre you sure you wish to cancel ?'
+INSTALLED='The SQL Server desktop edition has been successfully installed.\n\nClick "Next" to continue.'
+SETUP_ERROR='Errors occurred durring the install process.\n\nUnable to continue with server configuration.'
+DONE='The SQL Server desktop edition has been successfully configured.\n\nClick "Finish" to exit.'
+INCOMPLETE='The SQL Server desktop edition was installed, but its configuration did not complete.\n\nClick "Finish" to exit.'
+HANDOFF='HKLM\SOFTWARE\LumeDax\ZoMel\Install\Temp\Parameters'
+RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+RUN_VALUE='MSDE Instance Installer'
+RESUME='HKLM\SOFTWARE\LumeDax'
+INSTANCES='HKLM\SOFTWARE\Microsoft\Microsoft SQL Server'
+CODE01='{E09B48B5-E141-427A-AB0C-D3605127224A}'
+CODE02='{689404D2-1C94-44B3-9203-BEC5594FDA7A}'
 
-wt_need() {
-  local f
-  for f; do [ -f "$f" ] || { echo "FAILED: $f is not built"; exit 1; }; done
+fail() { echo "FAILED: $*"; WT_FAILURES=$((WT_FAILURES + 1)); }
+robot() { "$WINE" "$ROBOT" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+shot() { import -window root "$OUT/$1.png" 2>/dev/null || fail "screenshot $1"; }
+need() { local f; for f; do [ -f "$f" ] || { echo "FAILED: $f is not built"; exit 1; }; done; }
+
+wt_setup() {
+  OUT=$TEST_OUT/$1
+  rm -rf "$OUT"
+  mkdir -p "$OUT"
+  need "$ROBOT" "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/qxMSI_ERR.dll"
+  ws_start_display || { echo "FAILED: no display"; exit 1; }
+  ws_make_prefix "$OUT/prefix" || { echo "FAILED: no prefix"; exit 1; }
+  C=$WINEPREFIX/drive_c
+  HOST=$("$WINE" cmd /c echo %COMPUTERNAME% | tr -d '\r')
+}
+
+wt_medium() {
+  local dir=$C/$1
+  shift
+  mkdir -p "$dir"
+  cp "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/qxMSI_ERR.dll" "$@" "$dir/"
+}
+
+wt_start() {
+  local dir=$1
+  shift
+  (cd "$C/$dir" && exec "$WINE" "C:\\$dir\\Tarnwick.exe" "$@") >/dev/null 2>&1 &
+  WIZ_PID=$!
+}
+
+wt_ended() {
+  local _
+  for _ in $(seq 100); do kill -0 "$WIZ_PID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$WIZ_PID" 2>/dev/null; then fail "$1: the wizard did not end"; kill "$WIZ_PID"; fi
+  wait "$WIZ_PID" 2>/dev/null
+  WIZ_PID=
+}
+
+# Everything a run leaves for a person to read, in one place.
+wt_collect() {
+  local dir=$OUT/$1 f
+  mkdir -p "$dir"
+  for f in msde_inst.log; do [ -f "$C/$f" ] && cp "$C/$f" "$dir/"; done
+  find "$C" -name servertools.log -exec cp {} "$dir/" \; 2>/dev/null
+  "$WINE" reg query "$HANDOFF" > "$dir/handoff.txt" 2>&1
+  "$WINE" reg query "$RESUME" > "$dir/resume.txt" 2>&1
+}
+
+# The Run entry's command line, without the program's quotes.
+wt_run_entry() { "$WINE" reg query "$RUN_KEY" /v "$RUN_VALUE" 2>/dev/null | tr -d '\r' | sed -n 's/^ *MSDE Instance Installer *REG_SZ *//p'; }
+
+# A package's verbose log is UTF-16 on Windows, bytes under Wine.
+log_names() { iconv -f UTF-16LE -t UTF-8 "$C/msde_inst.log" 2>/dev/null | grep -q "$1" || grep -aq "$1" "$C/msde_inst.log"; }
+
+wt_reboot() {
+  "$WINESERVER" -k >/dev/null 2>&1
+  "$WINESERVER" -w >/dev/null 2>&1
+  "$WINESERVER" -p >/dev/null 2>&1
 }
 
 wt_result() {
-  local where=${2:+; screenshots and logs in $2}
-  if [ "$WT_FAILURES" -eq 0 ]; then echo "$1: all checks passed$where"; return 0; fi
-  echo "$1: $WT_FAILURES check(s) failed$where"
+  if [ "$WT_FAILURES" -eq 0 ]; then echo "$1: all checks passed; screenshots and logs in $OUT"; return 0; fi
+  echo "$1: $WT_FAILURES check(s) failed; screenshots and logs in $OUT"
   return 1
 }
-
-wt_display() {
-  WS_FIRST_DISPLAY=${1:-${WS_FIRST_DISPLAY:-17}} ws_start_display || { echo "FAILED: no display"; exit 1; }
-}
-
-wt_prefix() {
-  if [ "${2:-}" = reuse ] && [ -f "$1/system.reg" ]; then
-    export WINEPREFIX=$1
-    "$WINESERVER" -p
-  else
-    ws_make_prefix "$1"
-  fi
-}
-
-wt_temp_prefix() { WT_REMOVE=$(mktemp -d "/tmp/$1-XXXXXX") && wt_prefix "$WT_REMOVE"; }
-
-wt_version() { "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1; }
 
 wt_cleanup() {
   [ -n "$WIZ_PID" ] && kill "$WIZ_PID" 2>/dev/null
   ws_cleanup
-  [ -n "$WT_REMOVE" ] && rm -rf "$WT_REMOVE"
   return 0
 }
 trap wt_cleanup EXIT

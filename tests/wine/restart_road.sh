@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The wizard's starts and restarts under wine64 and Xvfb, in one prefix; the
+# pages' buttons are pressed as an automation tool does (BM_CLICK sent), the
+# custom Install MSI button with the mouse.
+#   switches   an unknown switch shows the list (the Run entry goes after
+#              OK); /MANUALCONFIG writes the hand-off key before the welcome page;
+#   runtime    an msi.dll reporting 1.1.1029 beside the wizard: the Windows
+#              Installer page runs MSI\INSTMSIW.EXE (XP) or MSI\INSTMSI.EXE
+#              (98) in the short form of MSI\; success leads on, a failure
+#              offers Finish, a restart answered Yes leaves a /MSI Run entry;
+#   restart    a file of the package held open makes msiexec ask for a
+#              restart (3010): answered No, then (another package) Yes, which
+#              Wine's ExitWindowsEx leaves harmless; the Run entry and the
+#              resume data; after a new wineserver the Run entry's command
+#              line shows only the configure page, with the saved settings;
+#   failures   a configuration whose service cannot start; the setup-window
+#              watcher against a dialog with Cancel.
+set -u -o pipefail
+. "$(dirname "$0")/common.bash"
+OLDMSI=$WIN64_BUILD/tests/oldmsi/msi.dll
+PROBES=$WIN64_BUILD/tests/installprobe
+need "$OLDMSI" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$WIN64_BUILD/medium/SqlRun02.msi" "$PROBES/watchprobe.exe"
+wt_setup restart_road
+wt_medium SETUP "$WIN64_BUILD"/medium/SqlRun*.msi
+INVALID='Invalid command line paramiters.\n\nThe following are valid parameters:\n\n/Config <configuration data>\n\n/MSI\n\n/MANUALCONFIG'
+
+# ---- switches
+robot reg-set-sz "$RUN_KEY" "$RUN_VALUE" 'C:\SETUP\TARNWICK.EXE /MSI' reg-set-sz "$RUN_KEY" Stranger 'C:\other.exe' >/dev/null
+wt_start SETUP /unknown
+robot wait-box 30000 expect-box Tarnwick "$INVALID" || fail "switches: no list of the valid switches"
+shot 01-invalid-switch
+robot reg-hex "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "switches: Run entry removed before the message"
+robot answer OK >/dev/null
+wt_ended switches
+robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-hex "$RUN_KEY" Stranger >/dev/null || fail "switches: the Run entries after the message"
+wt_start SETUP /manualconfig
+robot wait-text "Welcome!" 30000 >/dev/null || fail "switches: /MANUALCONFIG did not show the welcome page"
+[ "$(robot reg-count "$HANDOFF")" = 'count|6' ] || fail "switches: /MANUALCONFIG did not write the hand-off key first"
+robot send-click Cancel wait-box 1000 answer "&Yes" wait-gone 5000 >/dev/null || fail "switches: Cancel, Yes"
+wt_ended switches
+"$WINE" reg delete "$HANDOFF" /f >/dev/null 2>&1
+
+# ---- runtime: a medium in a folder with a blank, so the short paths matter
+MEDIUM="ZoMel Medium"
+wt_medium "$MEDIUM" "$OLDMSI"
+mkdir -p "$C/$MEDIUM/MSI"
+cp "$WIN64_BUILD/MSI/INSTMSI.EXE" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
+"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
+RUNLOG="$C/$MEDIUM/MSI/RUNLOG.TXT"
+OFFER='The installation files for the Microsoft SQL Server Desktop Database Engin (MSDE) require a newer version of the Microsoft Installer application (MSI) than the one currently installed on this system.'
+RUN_AGAIN='\n\nPlease run the ORV Database Install application again after rebooting your system.'
+runtime() {  # name, Windows version, exit code of the redistributable, its program, text (none: a box)
+  local name=$1
+  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
+  echo "$3 2000" > "$C/$MEDIUM/MSI/EXITCODE.TXT"
+  rm -f "$RUNLOG"
+  wt_start "$MEDIUM"
+  robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 wait-text "$OFFER" 5000 \
+        expect-enabled Cancel 1 expect-enabled "&Next >" 0 expect-enabled "&Finish" 0 expect-enabled "< &Back" 0 \
+        mouse "Install MSI" sleep 500 expect-enabled Cancel 0 \
+        expect-text 'Please be patient while the Microsoft Installer application is installed on your system....' ||
+    { fail "$name: the runtime page and its Install MSI button"; return 1; }
+  shot "02-runtime-$name"
+  if [ -n "${5:-}" ]; then robot wait-text "$5" 10000; else robot wait-box 10000; fi >/dev/null || { fail "$name: no outcome"; return 1; }
+  tr -d '\r' < "$RUNLOG" > "$OUT/$name-runlog.txt" 2>/dev/null
+  local want=("program=$4" 'args= /c:"msiinst.exe /i instmsi.msi /qn"' 'note=ok') line
+  for line in "${want[@]}"; do grep -qxF "$line" "$OUT/$name-runlog.txt" || fail "$name: the redistributable's run lacks [$line]"; done
+  [ "$(grep -c '^program=' "$OUT/$name-runlog.txt")" = 1 ] || fail "$name: the redistributable did not run once"
+  grep -qE '^cwd=C:\\[^ ]*\\MSI$' "$OUT/$name-runlog.txt" || fail "$name: working folder not the short form of MSI\\"
+}
+if runtime xp winxp 0 INSTMSIW.EXE 'The Microsoft Installer application was successfully installed.\n\nClick "Next" to continue.'; then
+  robot expect-enabled Cancel 0 send-click "&Next >" wait-new-page 1000 expect-text "$READY" || fail "xp: Next sent after the runtime setup"
+  robot send-click Cancel wait-box 1000 answer "&Yes" >/dev/null
+fi
+wt_ended xp
+if runtime win98 win98 1603 INSTMSI.EXE; then
+  robot expect-box "$BOX_TITLE" "The MSI installation failed.$RUN_AGAIN" answer OK wait-no-box 5000 \
+        wait-text 'Unable to continue.\n\nClick "Finish" to exit.' 5000 expect-enabled "&Next >" 0 expect-enabled Cancel 0 \
+        send-click "&Finish" wait-gone 1000 >/dev/null || fail "win98: the failure box, then only Finish"
+fi
+wt_ended win98
+robot reg-missing "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "win98: Run entry written after a failure"
+if runtime reboot winxp 3010 INSTMSIW.EXE; then
+  robot expect-box "$BOX_TITLE" 'The Microsoft Installer application was installed successfully.\nThe system must be rebooted before the changes will take effect.\n\nWould you like to reboot your system now?' \
+        answer "&Yes" >/dev/null || fail "reboot: the restart question"
+fi
+wt_ended reboot
+# Wine's ExitWindowsEx ends the session and starts what the Run key names.
+robot wait-text "Welcome!" 60000 reg-missing "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "reboot: the Run entry did not start the wizard again"
+ps -eo args | grep -qE '^C:\\[^ ]+\\Tarnwick.exe /MSI$' || fail "reboot: the Run entry is not the short program path and /MSI"
+robot send-click Cancel wait-box 1000 answer "&Yes" wait-gone 5000 >/dev/null || fail "reboot: Cancel, Yes"
+
+# ---- restart: the engine setup asks for a restart
+"$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+mkdir -p "$C/Program Files/Microsoft SQL Server/80/Tools/Binn"
+"$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 > "$OUT/holder.txt" &
+HOLDER=$!
+QUESTION_3010='The system must be rebooted before the ORV Database installer can continue with the configuration of the MSDE install.\n\nChoose "Yes" to reboot the system now or "No" to reboot later.'
+MANUAL='To automatically configure the database server, you must re-start the system with the ORV Database installer CD in the CD-ROM drive.  If the ORV Database installer application is not available when the system re-starts, you will need to run the ORV Database installer application using the "/Config" command line switch to configure the database server.  For more information on the "/Config" switch, see the ORV documentation.\n\nClick "OK" to exit this application.'
+to_question() {  # name
+  wt_start SETUP
+  robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 send-click "&Next >" wait-new-page 1000 \
+        wait-text "$QUESTION_3010" 120000 expect-box "$BOX_TITLE" "$QUESTION_3010" || { fail "$1: no restart question"; return 1; }
+  shot "03-restart-$1"
+  # The resume entries are in place before the question.
+  STAMP=$(wt_run_entry | sed -n 's/^C:\\SETUP\\Tarnwick.exe \/Config //p')
+  [ "${STAMP%%.*}" = "$(python3 -c 'import datetime; print((datetime.date.today() - datetime.date(1899, 12, 30)).days)')" ] ||
+    fail "$1: Run entry [$(wt_run_entry)], expected C:\\SETUP\\Tarnwick.exe /Config and today's date serial"
+  [ "$(robot reg-hex "$RESUME" "$STAMP")" = '3 5B006B004A004F0041006C006000770065006A00700050004800490058004700000003004B007C005C002C003000230035003400' ] ||
+    fail "$1: resume data [$(robot reg-hex "$RESUME" "$STAMP")] is not the scrambled ZoMEL|sa|vormasi17|False|x"
+}
+if to_question no; then
+  STAMP_NO=$STAMP
+  robot answer "&No" wait-text "$MANUAL" 5000 expect-box "$BOX_TITLE" "$MANUAL" answer OK wait-gone 5000 >/dev/null ||
+    fail "no: the text about restarting by hand"
+fi
+wt_ended no
+# Another package for the same instance name, still in need of the held file.
+"$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
+"$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
+if to_question yes; then
+  # Saved settings that show in the outcome: Windows authentication.
+  "$WINE" reg add "$RESUME" /v "$STAMP" /t REG_BINARY /f \
+    /d 5B006B004A004F0041006C006000770065006A00700050004800490058004700000003004B006E004F0035002600 >/dev/null
+  robot answer "&Yes" >/dev/null
+fi
+wt_ended yes
+wt_collect restart
+# Wine's ExitWindowsEx ends the session and starts what the Run key names.
+robot wait-page 60000 dump > "$OUT/resumed.txt" || fail "resumed: no page after the restart"
+grep -qxF 'button|&Next >|0|1' "$OUT/resumed.txt" && ! grep -q '^label|Welcome!' "$OUT/resumed.txt" ||
+  fail "resumed: the first page is not the configure page"
+robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-missing "$RESUME" "$STAMP" reg-hex "$RESUME" "${STAMP_NO:-none}" >/dev/null ||
+  fail "resumed: the Run entry and this resume data not removed at start, or other resume data removed"
+robot wait-text "$DONE" 120000 >"$OUT/resumed-done.txt" || { fail "resumed: $(cat "$OUT/resumed-done.txt")"; robot answer OK >/dev/null; }
+shot 04-resumed
+robot send-click "&Finish" wait-gone 1000 >/dev/null || fail "resumed: Finish sent"
+wt_collect resumed
+# Both packages' engines keep a state; the service runs the first one's.
+cat "$C/Program Files/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF 'Login=2|sa|ruzal' ||
+  fail "resumed: sa's password not set over a trusted connection"
+
+# ---- failures: the service of NOSUCH does not exist
+"$WINE" reg add "$RESUME" /v 40000.5 /t REG_BINARY /d 4F004B0054005F004E0058006F0065007800600067005E006300490047005D005400 /f >/dev/null
+wt_start SETUP /CONFIG 40000.5
+NOSERVER='The following error occured during database configuration: [Microsoft][ODBC SQL Server Driver][DBNETLIB]SQL Server does not exist or access denied. -2147221487'
+robot wait-box 60000 expect-box "$BOX_TITLE" "$NOSERVER" >/dev/null || fail "nosuch: no error box: $(robot dump-box)"
+shot 05-config-failed
+robot answer OK wait-text "$INCOMPLETE" 5000 send-click "&Finish" wait-gone 1000 >/dev/null || fail "nosuch: not the incomplete text, then Finish"
+wt_ended nosuch
+
+cp "$PROBES/watchprobe.exe" "$PROBES/canceldialog.exe" "$C/"
+timeout 60 "$WINE" 'C:\watchprobe.exe' 2>&1 | tr -d '\r' > "$OUT/watchprobe.txt" || fail "watcher: $(grep FAILED "$OUT/watchprobe.txt")"
+
+wt_result restart_road

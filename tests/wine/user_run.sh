@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The real wizard under wine64 and Xvfb, installing SqlRun01.msi with Wine's
+# msiexec and configuring the demo engine, in one prefix:
+#   user      a person with the mouse and the keyboard (input posted through
+#             the system): welcome, ready page, Cancel answered No, the keys,
+#             the install, the configuration with the default answers up to
+#             its success text, Finish; then the hand-off key, the setup log,
+#             the instance, the service and a connection with the hand-off
+#             key's login;
+#   tool      an automation tool sending BM_CLICK: each press leads on within
+#             a second with no other input; the next package is refused
+#             (instance name taken, 50043), Back, Cancel answered Yes;
+#   again     with the name free again SqlRun02.msi installs (the refusal of
+#             the last run no longer counts), Next sent leads to the configure page.
+set -u -o pipefail
+. "$(dirname "$0")/common.bash"
+need "$WIN64_BUILD/dmoclient.exe" "$WIN64_BUILD/medium/SqlRun02.msi"
+wt_setup user_run
+wt_medium ZoMelCD "$WIN64_BUILD"/medium/SqlRun*.msi
+cp "$WIN64_BUILD/dmoclient.exe" "$C/"
+
+# An old restart entry that the welcome page removes, and a stale value of
+# the hand-off key that stays.
+RUNONCE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
+robot reg-set-sz "$RUNONCE" ZoMel 'C:\old.exe' reg-set-sz "$HANDOFF" Other kept >/dev/null || fail "set-up"
+
+# ---- user
+wt_start ZoMelCD
+robot wait-text "Welcome!" 30000 dump > "$OUT/welcome.txt" || fail "user: no welcome page"
+shot 01-welcome
+for line in 'label|Welcome!' 'button|< &Back|0|1' 'button|&Next >|1|1' 'button|&Finish|0|1' 'button|Cancel|1|1' \
+            'label|Copyright (C) LumeDax. All rights reserved.'; do
+  grep -qxF "$line" "$OUT/welcome.txt" || fail "user: welcome page lacks [$line]"
+done
+robot reg-missing "$RUNONCE" ZoMel >/dev/null || fail "user: RunOnce ZoMel not removed"
+[ "$(robot rect)" = 'rect|292 155 796 544' ] || fail "user: first position: $(robot rect)"
+
+# The user moves the page; the next one opens where it was left.
+robot move 200 100 mouse "&Next >" wait-new-page 10000 wait-text "$READY" 10000 dump > "$OUT/ready.txt" ||
+  fail "user: the mouse on Next did not show the ready page"
+shot 02-ready
+[ "$(robot rect)" = 'rect|200 100 704 489' ] || fail "user: ready page not where the welcome page was left"
+[ "$(robot focus)" = 'focus|&Next >' ] || fail "user: Next has not the focus on the ready page"
+grep -qxF 'button|< &Back|1|1' "$OUT/ready.txt" || fail "user: Back not enabled on the ready page"
+grep -q '^label|Portions of the following Microsoft install application\\nmay take A VERY LONG TIME' "$OUT/ready.txt" ||
+  fail "user: warning text"
+
+# The hand-off key: six values (and the stranger kept); user and password
+# scrambled as the database creator reads them (each code halved).
+[ "$(robot reg-count "$HANDOFF")" = 'count|7' ] || fail "hand-off key: six values plus the old one expected"
+for want in 'Database 1 5A4F4D454C00' 'User 1 E6C200' 'Pwd 1 ECDEE4DAC2E6D2626E00' 'NtAuth 1 3000' 'MSDE 1 59657300' \
+            "Server 1 $(printf '%s' "$HOST" | od -An -tx1 | tr -d ' \n' | tr a-f A-F)00"; do
+  got="${want%% *} $(robot reg-hex "$HANDOFF" "${want%% *}")"
+  [ "$got" = "$want" ] || fail "hand-off value: [$got], expected [$want]"
+done
+unscramble() { robot reg-hex "$HANDOFF" "$1" | python3 -c 'import sys; print("".join(chr(b // 2) for b in bytes.fromhex(sys.stdin.read().split()[1]).rstrip(b"\0")))'; }
+USER=$(unscramble User)
+PASSWORD=$(unscramble Pwd)
+
+# Keys: Esc asks; Alt+F4 and a close request leave the page; Alt+F (Finish
+# disabled) does nothing; Tab order Help, Cancel, Back; Enter on Back.
+robot key 27 wait-box 5000 expect-box "$BOX_TITLE" "$QUESTION" >/dev/null || fail "user: Esc did not ask the Cancel question"
+shot 03-cancel-question
+robot answer "&No" wait-no-box 5000 dump > "$OUT/ready-after-no.txt" || fail "user: No did not close the question"
+cmp -s "$OUT/ready-after-no.txt" "$OUT/ready.txt" || fail "user: the page changed after No"
+robot key 115 alt close key F alt sleep 500 expect-text "$READY" >/dev/null || fail "user: the page closed on Alt+F4, a close request or Alt+F"
+robot key 9 key 9 key 9 sleep 300 focus | grep -qxF 'focus|< &Back' || fail "user: Tab order Help, Cancel, Back"
+robot key 13 wait-new-page 10000 wait-text "$READY" 5000 >/dev/null || fail "user: Enter on Back did not show the ready page again"
+
+# Alt+N: the install. Then the mouse on Next and on Finish.
+robot key N alt wait-new-page 10000 wait-text "$INSTALLED" 120000 >"$OUT/install.txt" ||
+  fail "user: install: $(cat "$OUT/install.txt")"
+shot 04-installed
+robot expect-enabled "&Next >" 1 expect-enabled "< &Back" 0 expect-enabled Cancel 0 >/dev/null ||
+  fail "user: only Next should be enabled after the install"
+[ -f "$C/msde_inst.log" ] && log_names SqlRun01.msi || fail "user: no C:\\msde_inst.log naming SqlRun01.msi"
+"$WINE" reg query "$INSTANCES\\ZoMEL\\Setup" /v ProductCode 2>/dev/null | grep -qF "$CODE01" ||
+  fail "user: instance ZoMEL has not the product code of SqlRun01.msi"
+ls "$C"/users/*/Temp/qxMSI_ERR.dll >/dev/null 2>&1 && fail "user: the temporary copy of qxMSI_ERR.dll was left behind"
+robot mouse "&Next >" wait-new-page 10000 wait-text "$DONE" 120000 >"$OUT/configure.txt" ||
+  { fail "user: configure: $(cat "$OUT/configure.txt")"; robot answer OK >/dev/null; }
+shot 05-configured
+robot expect-enabled "&Finish" 1 expect-enabled "&Next >" 0 expect-enabled "< &Back" 0 expect-enabled Cancel 0 >/dev/null ||
+  fail "user: only Finish should be enabled after the configuration"
+robot mouse "&Finish" wait-gone 5000 >/dev/null || fail "user: Finish did not end the wizard"
+wt_ended user
+wt_collect user
+"$WINE" sc query 'MSSQL$ZoMEL' | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail 'user: service MSSQL$ZoMEL is not running'
+"$WINE" reg query 'HKLM\System\CurrentControlSet\Services\MSSQL$ZoMEL' /v Start | grep -q '0x2' ||
+  fail 'user: MSSQL$ZoMEL does not start with the system'
+"$WINE" reg query 'HKLM\SOFTWARE\Microsoft\Microsoft SQL Server\80\Tools\Service Manager' /v AutoStart 2>/dev/null |
+  grep -q 'AutoStart.*0x1' || fail "user: the service manager's auto-start box was not ticked"
+# A connection as the application makes it (changing the password to itself).
+got=$("$WINE" 'C:\dmoclient.exe' setpw "$HOST\\ZoMEL" "$USER" "$PASSWORD" "$PASSWORD" 2>&1 | tr -d '\r')
+[ "$got" = OK ] || fail "user: no connection as $USER/$PASSWORD: $got"
+
+# ---- tool: BM_CLICK sent, a second to lead on each time; a run stops at
+# its first failure.
+TAKEN='The MSDE setup failed because there is already a server named ZoMEL on this system.'
+tool() {
+  robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 expect-text "$READY" ||
+    { fail "tool: Next sent on the welcome page"; return 1; }
+  robot send-click "< &Back" wait-new-page 1000 expect-text "$READY" || { fail "tool: Back sent on the ready page"; return 1; }
+  robot send-click Cancel wait-box 1000 answer "&No" wait-no-box 1000 || { fail "tool: Cancel sent, answered No"; return 1; }
+  robot send-click "&Next >" wait-new-page 1000 || { fail "tool: Next sent on the ready page"; return 1; }
+  robot wait-text "$TAKEN" 120000 expect-box "$BOX_TITLE" "$TAKEN" || { fail "tool: no message that the name is taken"; return 1; }
+  shot 06-name-taken
+  robot answer OK wait-no-box 5000 wait-text "$SETUP_ERROR" 5000 expect-enabled "&Next >" 0 expect-enabled "< &Back" 1 expect-enabled Cancel 1 ||
+    fail "tool: no error text with Back and Cancel"
+  log_names SqlRun02.msi || fail "tool: the setup did not run SqlRun02.msi"
+  "$WINE" reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$CODE02" >/dev/null 2>&1 &&
+    fail "tool: the refused package was registered anyway"
+  robot send-click "< &Back" wait-new-page 1000 expect-text "$READY" || { fail "tool: Back sent on the failed install"; return 1; }
+  robot send-click Cancel wait-box 1000 answer "&Yes" wait-gone 1000 || { fail "tool: Cancel sent, answered Yes"; return 1; }
+}
+wt_start ZoMelCD
+tool || kill "$WIZ_PID" 2>/dev/null
+wt_ended tool
+wt_collect tool
+
+# ---- again: instance ZoMEL gone, package 01 still taken
+again() {
+  robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 send-click "&Next >" wait-new-page 1000 \
+        wait-text "$INSTALLED" 120000 || { fail "again: SqlRun02.msi did not install"; return 1; }
+  "$WINE" reg query "$INSTANCES\\ZoMEL\\Setup" /v ProductCode 2>/dev/null | grep -qF "$CODE02" ||
+    fail "again: instance ZoMEL has not the product code of SqlRun02.msi"
+  robot send-click "&Next >" wait-new-page 1000 expect-no-text "$INSTALLED" || fail "again: Next sent on the install page"
+}
+"$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
+"$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
+wt_start ZoMelCD
+again || kill "$WIZ_PID" 2>/dev/null
+kill "$WIZ_PID" 2>/dev/null
+wt_ended again
+wt_collect again
+
+wt_result user_run
