@@ -76,8 +76,9 @@ cp "$src/startup/Manifest.rc" "$src/startup/resource.h" "$work/"
 build x86_64-w64-mingw32-g++-win32 bare "return 0;"
 x86_64-w64-mingw32-windres "$work/Manifest.rc" -O coff -o "$work/asinvoker.o" 2>>"$work/cc.log" &&
   build x86_64-w64-mingw32-g++-win32 asinvoker "return 0;" "$work/asinvoker.o"
-$pe check "$work/bare.exe" | grep -q "no manifest" || fail "the resource check misses a missing manifest"
-$pe check "$work/asinvoker.exe" | grep -q "not requireAdministrator" || fail "the resource check misses an asInvoker manifest"
+out=$($pe check "$work/bare.exe"; $pe check "$work/asinvoker.exe")
+printf '%s\n' "$out" | grep -q "bare.exe: no manifest" || fail "the resource check misses a missing manifest"
+printf '%s\n' "$out" | grep -q "asinvoker.exe: .*not requireAdministrator" || fail "the resource check misses an asInvoker manifest"
 
 [ $fails -eq 0 ] && echo "media: all checks passed" || echo "media: $fails check(s) failed"
 [ $fails -eq 0 ]
