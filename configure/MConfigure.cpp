@@ -1,5 +1,6 @@
 #include "configure/MConfigure.h"
 #include <cstdio>
+#include <new>
 #include "configure/MAutomation.h"
 #include "platform/Forms.h"
 #include "util/Util.h"
@@ -66,8 +67,8 @@ void StartServiceManager(IConfigurationProgress* oProgress) {
     if (FileExists(sManager)) {
       STARTUPINFOA si = EmptyStartupInfo();
       PROCESS_INFORMATION pi;
-      std::string sOwnFolder = App::Path();
-      if (Start(sManager.c_str(), "/n", sOwnFolder.c_str(), si, pi)) {
+      // No folder given: it runs in the wizard's own current folder.
+      if (Start(sManager.c_str(), "/n", nullptr, si, pi)) {
         WaitForProcess(pi, true);
         Report(oProgress, "SQL Manager started successfully....", true);
       }
@@ -121,6 +122,14 @@ void ChangePassword(const AutoRef& oServer, const std::string& sLogin, const std
   AutoRef oLogin = oLogins->CallObject("Item", {AutoText(sLogin)});
   oLogin->Call("SetPassword", {AutoText(sOldPassword), AutoText(sNewPassword)});
   oServer->Call("DisConnect");
+}
+
+void ReportError(const RuntimeError& e) {
+  if (e.Number == 53) return;
+  char sNumber[16];
+  std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
+  MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
+         MB_ICONEXCLAMATION, "Custom Database Configuration");
 }
 
 }  // namespace
@@ -185,11 +194,16 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
       std::string sTarget = bDefault ? sComputer
                             : sServerName.find('\\') != std::string::npos ? sServerName
                                                                           : sComputer + "\\" + sServerName;
+      // The engine setup gave sa the settings' password, so that is the old
+      // one. When the application itself logs in as sa, sa keeps it (the
+      // change proves the hand-off credentials) and already is a sysadmin.
       Report(oProgress, "Setting sa password....", false);
       if (bNTAuthentication) {
-        SetLoginPasswordNT(sTarget, kAdminLogin, "", kAdminPassword);
+        SetLoginPasswordNT(sTarget, kAdminLogin, sPassword, kAdminPassword);
+      } else if (Upper(sUserID) == "SA") {
+        SetLoginPassword(sTarget, kAdminLogin, sPassword, sPassword);
       } else {
-        SetLoginPassword(sTarget, kAdminLogin, "", kAdminPassword);
+        SetLoginPassword(sTarget, kAdminLogin, sPassword, kAdminPassword);
         Report(oProgress, "Setting up user login....", false);
         AddServerLogin(sTarget, kAdminLogin, kAdminPassword, sUserID, sPassword, kStandardLogin);
         Report(oProgress, "Setting user password....", false);
@@ -197,14 +211,14 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
       }
       bResult = true;
     }
+  } catch (const std::bad_alloc&) {
+    // Out of memory is the platform's run-time error 7: same handler.
+    Screen::SetMousePointer(0);
+    ReportError(RuntimeError{7, "Out of memory"});
+    bResult = false;
   } catch (const RuntimeError& e) {
     Screen::SetMousePointer(0);
-    if (e.Number != 53) {
-      char sNumber[16];
-      std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
-      MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
-             MB_ICONEXCLAMATION, "Custom Database Configuration");
-    }
+    ReportError(e);
     bResult = false;
   }
   Screen::SetMousePointer(0);

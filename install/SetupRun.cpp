@@ -139,8 +139,10 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
     if (rc == WAIT_OBJECT_0 || rc == WAIT_FAILED) break;
   }
 
+  // An exit code that cannot be read counts as a setup still running, which
+  // is a failure: never success, never the restart road.
   DWORD dwExitCode = 0;
-  api::GetExitCodeProcess(pi.hProcess, &dwExitCode);
+  if (!api::GetExitCodeProcess(pi.hProcess, &dwExitCode)) dwExitCode = STILL_ACTIVE;
   api::CloseHandle(pi.hThread);
   api::CloseHandle(pi.hProcess);
   const DWORD dwLibraryCode = lib.Retrieve();

@@ -80,6 +80,12 @@ struct FormsInternal {
     return nullptr;
   }
   static void Forget(HWND h) {
+    // A modal loop only looks at its form after GetMessageA returns, and a
+    // sent message (BM_CLICK from another program, say) or a timer tick that
+    // ends the form does not make it return: wake the loop, as the dialog
+    // manager does when a dialog ends.
+    for (HWND m : g_ModalStack)
+      if (m == h) api::PostMessageA(nullptr, WM_NULL, 0, 0);
     auto& v = Forms();
     for (size_t i = 0; i < v.size(); ++i)
       if (v[i].first == h) {
@@ -716,6 +722,9 @@ LRESULT CForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Unload();
       return 0;
+    case WM_QUERYENDSESSION:
+      // A log-off or shut-down is a close request like any other.
+      return Form_QueryUnload() ? TRUE : FALSE;
     case WM_ERASEBKGND:
       if (!Form_EraseBackground((HDC)wParam)) FormsInternal::FillFace((HDC)wParam, h);
       return 1;

@@ -7,7 +7,6 @@
 #include "startup/MMain.h"
 #include "util/Util.h"
 
-const char* const kAppTitle = "Tarnwick";
 const char* const kMsgBoxTitle = "Custom Database Configuration";
 const char* const kPageCaption = "ZoMel MSDE Installation and Setup";
 
@@ -182,7 +181,7 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
              "/Config <configuration data>\r\n\r\n"
              "/MSI\r\n\r\n"
              "/MANUALCONFIG",
-             0, kAppTitle);
+             0, App::Title());
       result = RunModeInvalid;
     }
   }

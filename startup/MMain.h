@@ -18,7 +18,6 @@ enum RunMode : long {
   RunModeFull = 10,
 };
 
-extern const char* const kAppTitle;          // title of the invalid-command-line message
 extern const char* const kMsgBoxTitle;       // "Custom Database Configuration"
 extern const char* const kPageCaption;       // "ZoMel MSDE Installation and Setup"
 
