@@ -3,6 +3,7 @@
 #include <new>
 #include "configure/MAutomation.h"
 #include "platform/Forms.h"
+#include "util/MLog.h"
 #include "util/Util.h"
 
 const char* const kSqlToolsFolder = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\\";
@@ -22,6 +23,7 @@ const char* const kLoginClass = "{10021300-E260-11CF-AE68-00AA004A34D5}";
 const char* const kLoginInterface = "{10021306-E260-11CF-AE68-00AA004A34D5}";
 
 void Report(IConfigurationProgress* oProgress, const char* sText, bool bRepaint) {
+  Log(std::string("Configuration: ") + sText);
   if (!oProgress) return;
   oProgress->ConfigurationCallback(sText);
   if (bRepaint) oProgress->Refresh();
@@ -45,8 +47,11 @@ bool Start(const char* sApplication, const std::string& sCommandLine, const char
   std::vector<char> cmd(sCommandLine.begin(), sCommandLine.end());
   cmd.push_back('\0');
   pi = PROCESS_INFORMATION();
-  return api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                             nullptr, sDirectory, &si, &pi) != FALSE;
+  const bool bStarted = api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE,
+                                            NORMAL_PRIORITY_CLASS, nullptr, sDirectory, &si, &pi) != FALSE;
+  Log(std::string("Configuration: ") + (bStarted ? "started " : "could not start ") +
+      (sApplication ? std::string(sApplication) + " " : std::string()) + sCommandLine);
+  return bStarted;
 }
 
 // Keeps the page painted while the process runs; a time-out only repeats.
@@ -125,9 +130,10 @@ void ChangePassword(const AutoRef& oServer, const std::string& sLogin, const std
 }
 
 void ReportError(const RuntimeError& e) {
-  if (e.Number == 53) return;
   char sNumber[16];
   std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
+  Log("Configuration: error " + std::string(sNumber) + " " + e.Description);
+  if (e.Number == 53) return;
   MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
          MB_ICONEXCLAMATION, "Custom Database Configuration");
 }
@@ -210,6 +216,8 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
         AddLoginToServerRole(sTarget, kAdminLogin, kAdminPassword, sUserID, GetServerRoleName(1));
       }
       bResult = true;
+    } else {
+      Log("Configuration: the service could not be started");
     }
   } catch (const std::bad_alloc&) {
     // Out of memory is the platform's run-time error 7: same handler.
@@ -222,5 +230,6 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
     bResult = false;
   }
   Screen::SetMousePointer(0);
+  Log(bResult ? "Configuration: ended" : "Configuration: ended early");
   return bResult;
 }

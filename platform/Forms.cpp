@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include <cmath>
 #include <vector>
+#include "util/MLog.h"
 
 const FontSpec kArial9 = {"Arial", 9, false};
 const FontSpec kArial825 = {"Arial", 8.25, false};
@@ -310,6 +311,8 @@ std::string ModulePath() {
 }
 }  // namespace
 
+std::string ExePath() { return ModulePath(); }
+
 std::string Path() {
   std::string s = ModulePath();
   size_t p = s.rfind('\\');
@@ -360,6 +363,7 @@ std::string Environ(const std::string& sName) {
 HINSTANCE Instance() { return (HINSTANCE)api::GetModuleHandleA(nullptr); }
 
 void End() {
+  LogEnd("the program ended");
   api::ExitProcess(0);
   for (;;) {
   }
@@ -375,7 +379,9 @@ void UnhandledError(const RuntimeError& e) {
 int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle) {
   HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
   if (owner && !api::IsWindow(owner)) owner = nullptr;
-  return api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+  const int nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+  Log("Message shown: " + sText + " | answer: " + (nAnswer == IDYES ? "Yes" : nAnswer == IDNO ? "No" : "OK"));
+  return nAnswer;
 }
 
 // ---------------------------------------------------------------- CForm

@@ -219,10 +219,12 @@ struct DllVersionInfo {
 typedef HRESULT(CALLBACK* DllGetVersionProc)(DllVersionInfo*);
 }  // namespace
 
-bool MsiRuntimeNeedsUpdate() {
-  if (!DllExportExists("msi", "DllGetVersion")) return true;
+namespace {
+// False when msi.dll or its version cannot be had.
+bool ReadMsiVersion(int32_t& major, int32_t& minor, int32_t& build) {
+  if (!DllExportExists("msi", "DllGetVersion")) return false;
   HMODULE hMsi = api::LoadLibraryA("msi.dll");
-  if (!hMsi) return true;
+  if (!hMsi) return false;
   DllVersionInfo info;
   std::memset(&info, 0, sizeof(info));
   info.cbSize = sizeof(info);
@@ -230,9 +232,22 @@ bool MsiRuntimeNeedsUpdate() {
   if (FARPROC proc = api::GetProcAddress(hMsi, "DllGetVersion"))
     hr = reinterpret_cast<DllGetVersionProc>(reinterpret_cast<void*>(proc))(&info);
   api::FreeLibrary(hMsi);
-  if (hr != 0) return true;
-  int32_t major = int32_t(info.dwMajorVersion), minor = int32_t(info.dwMinorVersion),
-          build = int32_t(info.dwBuildNumber);
+  major = int32_t(info.dwMajorVersion);
+  minor = int32_t(info.dwMinorVersion);
+  build = int32_t(info.dwBuildNumber);
+  return hr == 0;
+}
+}  // namespace
+
+std::string MsiRuntimeVersion() {
+  int32_t major, minor, build;
+  if (!ReadMsiVersion(major, minor, build)) return "not found";
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
+}
+
+bool MsiRuntimeNeedsUpdate() {
+  int32_t major, minor, build;
+  if (!ReadMsiVersion(major, minor, build)) return true;
   if (major < 1) return true;
   if (major == 1 && minor < 10) return true;
   if (build < 1029) return true;

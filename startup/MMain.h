@@ -34,5 +34,6 @@ void RemoveResumeEntry();
 void DeleteResumeData(const std::string& sValueName);
 std::string ScrambleString(const std::string& sText);
 bool MsiRuntimeNeedsUpdate();
+std::string MsiRuntimeVersion();              // "major.minor.build", or "not found"
 
 void Main();                                  // the whole run
