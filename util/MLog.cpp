@@ -28,6 +28,8 @@ void LogStart(const std::string& sFolder) {
 
 void Log(const std::string& sLine) {
   if (g_sLogPath.empty()) return;
+  // Whoever logs may still want the last error of the call before.
+  const DWORD dwLastError = api::GetLastError();
   SYSTEMTIME st;
   api::GetLocalTime(&st);
   char sStamp[32];
@@ -43,11 +45,13 @@ void Log(const std::string& sLine) {
   // nothing already said.
   HANDLE h = api::CreateFileA(g_sLogPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD nWritten = 0;
-  if (api::SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
-    api::WriteFile(h, s.data(), DWORD(s.size()), &nWritten, nullptr);
-  api::CloseHandle(h);
+  if (h != INVALID_HANDLE_VALUE) {
+    DWORD nWritten = 0;
+    if (api::SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+      api::WriteFile(h, s.data(), DWORD(s.size()), &nWritten, nullptr);
+    api::CloseHandle(h);
+  }
+  api::SetLastError(dwLastError);
 }
 
 void LogEnd(const std::string& sHow) {
