@@ -19,8 +19,7 @@
 //   key VK [alt]            key press posted to the focused control (VK: number or A-Z)
 //   focus, rect, move X Y, close, sleep MS
 //   hold FILE MS            keeps FILE open, shared with nobody, for MS
-//   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-count ROOT\KEY; reg-missing ROOT\KEY NAME;
-//   reg-set-sz ROOT\KEY NAME TEXT
+//   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-missing ROOT\KEY NAME
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -34,14 +33,7 @@ HWND g_LastPage = nullptr;
 
 std::string Unescape(const char* s) {
   std::string r;
-  for (; *s; ++s) {
-    if (s[0] == '\\' && s[1] == 'n') {
-      r += "\r\n";
-      ++s;
-    } else {
-      r += *s;
-    }
-  }
+  for (; *s; ++s) r += s[0] == '\\' && s[1] == 'n' ? (++s, "\r\n") : std::string(1, *s);
   return r;
 }
 
@@ -304,21 +296,7 @@ bool Run(int& i, int argc, char** argv) {
     std::string path = arg("key");
     HKEY root = Root(path), k = nullptr;
     if (!root) return Fail("unknown root");
-    if (cmd == "reg-set-sz") {
-      std::string name = arg("name"), text = arg("text");
-      if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr)) return Fail("create key");
-      RegSetValueExA(k, name.c_str(), 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
-      RegCloseKey(k);
-      return true;
-    }
     LONG rc = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &k);
-    if (cmd == "reg-count") {
-      DWORD n = 0;
-      if (rc == 0) RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr);
-      if (k) RegCloseKey(k);
-      std::printf("count|%lu\n", (unsigned long)n);
-      return true;
-    }
     std::string name = arg("name");
     BYTE data[4096];
     DWORD type = 0, size = sizeof data;

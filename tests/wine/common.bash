@@ -7,7 +7,6 @@
 #   wt_start DIR ARGS...   starts C:\DIR\Tarnwick.exe from its folder (WIZ_PID)
 #   wt_ended NAME          the wizard ends by itself within 10 s
 #   wt_collect NAME        the run's artefacts into $OUT/NAME/
-#   wt_reboot              a new wineserver, as after a restart of the machine
 #   robot ARGS / shot NAME / fail MESSAGE / wt_result NAME
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
 : "${WIN64_BUILD:?x86_64 build folder}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
@@ -17,7 +16,6 @@ ROBOT=$WIN64_BUILD/tests/robot/robot.exe
 WIZ_PID=
 WT_FAILURES=0
 
-PAGE_CAPTION='ZoMel MSDE Installation and Setup'
 BOX_TITLE='Custom Database Configuration'
 READY='You are now ready to install the desktop version of Microsoft SQL Server.'
 QUESTION='This action will cancel any remaining operations.\n\nAre you sure you wish to cancel ?'
@@ -75,23 +73,18 @@ wt_ended() {
 wt_collect() {
   local dir=$OUT/$1 f
   mkdir -p "$dir"
-  for f in msde_inst.log; do [ -f "$C/$f" ] && cp "$C/$f" "$dir/"; done
+  for f in msde_inst.log msde_wizard.log; do [ -f "$C/$f" ] && cp "$C/$f" "$dir/"; done
   find "$C" -name servertools.log -exec cp {} "$dir/" \; 2>/dev/null
   "$WINE" reg query "$HANDOFF" > "$dir/handoff.txt" 2>&1
   "$WINE" reg query "$RESUME" > "$dir/resume.txt" 2>&1
 }
 
+wt_count() { "$WINE" reg query "$1" 2>/dev/null | grep -c '    REG_'; }
 # The Run entry's command line, without the program's quotes.
 wt_run_entry() { "$WINE" reg query "$RUN_KEY" /v "$RUN_VALUE" 2>/dev/null | tr -d '\r' | sed -n 's/^ *MSDE Instance Installer *REG_SZ *//p'; }
 
 # A package's verbose log is UTF-16 on Windows, bytes under Wine.
 log_names() { iconv -f UTF-16LE -t UTF-8 "$C/msde_inst.log" 2>/dev/null | grep -q "$1" || grep -aq "$1" "$C/msde_inst.log"; }
-
-wt_reboot() {
-  "$WINESERVER" -k >/dev/null 2>&1
-  "$WINESERVER" -w >/dev/null 2>&1
-  "$WINESERVER" -p >/dev/null 2>&1
-}
 
 wt_result() {
   if [ "$WT_FAILURES" -eq 0 ]; then echo "$1: all checks passed; screenshots and logs in $OUT"; return 0; fi

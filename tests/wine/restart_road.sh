@@ -11,8 +11,8 @@
 #   restart    a file of the package held open makes msiexec ask for a
 #              restart (3010): answered No, then (another package) Yes, which
 #              Wine's ExitWindowsEx leaves harmless; the Run entry and the
-#              resume data; after a new wineserver the Run entry's command
-#              line shows only the configure page, with the saved settings;
+#              resume data; Wine's restart starts the Run entry's command
+#              line: only the configure page, with the saved settings;
 #   failures   a configuration whose service cannot start; the setup-window
 #              watcher against a dialog with Cancel.
 set -u -o pipefail
@@ -25,7 +25,8 @@ wt_medium SETUP "$WIN64_BUILD"/medium/SqlRun*.msi
 INVALID='Invalid command line paramiters.\n\nThe following are valid parameters:\n\n/Config <configuration data>\n\n/MSI\n\n/MANUALCONFIG'
 
 # ---- switches
-robot reg-set-sz "$RUN_KEY" "$RUN_VALUE" 'C:\SETUP\TARNWICK.EXE /MSI' reg-set-sz "$RUN_KEY" Stranger 'C:\other.exe' >/dev/null
+"$WINE" reg add "$RUN_KEY" /v "$RUN_VALUE" /d 'C:\SETUP\TARNWICK.EXE /MSI' /f >/dev/null
+"$WINE" reg add "$RUN_KEY" /v Stranger /d 'C:\other.exe' /f >/dev/null
 wt_start SETUP /unknown
 robot wait-box 30000 expect-box Tarnwick "$INVALID" || fail "switches: no list of the valid switches"
 shot 01-invalid-switch
@@ -35,7 +36,7 @@ wt_ended switches
 robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-hex "$RUN_KEY" Stranger >/dev/null || fail "switches: the Run entries after the message"
 wt_start SETUP /manualconfig
 robot wait-text "Welcome!" 30000 >/dev/null || fail "switches: /MANUALCONFIG did not show the welcome page"
-[ "$(robot reg-count "$HANDOFF")" = 'count|6' ] || fail "switches: /MANUALCONFIG did not write the hand-off key first"
+[ "$(wt_count "$HANDOFF")" = 6 ] || fail "switches: /MANUALCONFIG did not write the hand-off key first"
 robot send-click Cancel wait-box 1000 answer "&Yes" wait-gone 5000 >/dev/null || fail "switches: Cancel, Yes"
 wt_ended switches
 "$WINE" reg delete "$HANDOFF" /f >/dev/null 2>&1
@@ -119,9 +120,9 @@ wt_ended no
 "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
 "$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
 if to_question yes; then
-  # Saved settings that show in the outcome: Windows authentication.
+  # Saved settings that show in the outcome: a login of the application's own.
   "$WINE" reg add "$RESUME" /v "$STAMP" /t REG_BINARY /f \
-    /d 5B006B004A004F0041006C006000770065006A00700050004800490058004700000003004B006E004F0035002600 >/dev/null
+    /d 5B006B004A004F0041006C00690079006C006F007A00500059005E0044005C005C005500440053000C0077003F000000280020003C003700 >/dev/null
   robot answer "&Yes" >/dev/null
 fi
 wt_ended yes
@@ -137,8 +138,10 @@ shot 04-resumed
 robot send-click "&Finish" wait-gone 1000 >/dev/null || fail "resumed: Finish sent"
 wt_collect resumed
 # Both packages' engines keep a state; the service runs the first one's.
-cat "$C/Program Files/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF 'Login=2|sa|ruzal' ||
-  fail "resumed: sa's password not set over a trusted connection"
+for line in 'Login=2|sa|ruzal' 'Login=2|zouser|vormasi17' 'Member=sysadmin|zouser'; do
+  cat "$C/Program Files/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF "$line" ||
+    fail "resumed: the instance lacks [$line] (the saved settings: ZoMEL, zouser, vormasi17, SQL Server logins)"
+done
 
 # ---- failures: the service of NOSUCH does not exist
 "$WINE" reg add "$RESUME" /v 40000.5 /t REG_BINARY /d 4F004B0054005F004E0058006F0065007800600067005E006300490047005D005400 /f >/dev/null

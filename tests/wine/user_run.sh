@@ -22,7 +22,7 @@ cp "$WIN64_BUILD/dmoclient.exe" "$C/"
 # An old restart entry that the welcome page removes, and a stale value of
 # the hand-off key that stays.
 RUNONCE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
-robot reg-set-sz "$RUNONCE" ZoMel 'C:\old.exe' reg-set-sz "$HANDOFF" Other kept >/dev/null || fail "set-up"
+"$WINE" reg add "$RUNONCE" /v ZoMel /d 'C:\old.exe' /f >/dev/null && "$WINE" reg add "$HANDOFF" /v Other /d kept /f >/dev/null || fail "set-up"
 
 # ---- user
 wt_start ZoMelCD
@@ -47,7 +47,7 @@ grep -q '^label|Portions of the following Microsoft install application\\nmay ta
 
 # The hand-off key: six values (and the stranger kept); user and password
 # scrambled as the database creator reads them (each code halved).
-[ "$(robot reg-count "$HANDOFF")" = 'count|7' ] || fail "hand-off key: six values plus the old one expected"
+[ "$(wt_count "$HANDOFF")" = 7 ] || fail "hand-off key: six values plus the old one expected"
 for want in 'Database 1 5A4F4D454C00' 'User 1 E6C200' 'Pwd 1 ECDEE4DAC2E6D2626E00' 'NtAuth 1 3000' 'MSDE 1 59657300' \
             "Server 1 $(printf '%s' "$HOST" | od -An -tx1 | tr -d ' \n' | tr a-f A-F)00"; do
   got="${want%% *} $(robot reg-hex "$HANDOFF" "${want%% *}")"
@@ -90,6 +90,7 @@ wt_collect user
   fail 'user: MSSQL$ZoMEL does not start with the system'
 "$WINE" reg query 'HKLM\SOFTWARE\Microsoft\Microsoft SQL Server\80\Tools\Service Manager' /v AutoStart 2>/dev/null |
   grep -q 'AutoStart.*0x1' || fail "user: the service manager's auto-start box was not ticked"
+tr -d '\r' < "$C/Program Files/Tarnwick Demo Engine/SqlRun01/MSSQL\$ZoMEL.state" | grep -qxF 'Member=sysadmin|sa' || fail "user: sa is not a sysadmin"
 # A connection as the application makes it (changing the password to itself).
 got=$("$WINE" 'C:\dmoclient.exe' setpw "$HOST\\ZoMEL" "$USER" "$PASSWORD" "$PASSWORD" 2>&1 | tr -d '\r')
 [ "$got" = OK ] || fail "user: no connection as $USER/$PASSWORD: $got"
