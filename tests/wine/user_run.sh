@@ -92,7 +92,7 @@ wt_collect user
   grep -q 'AutoStart.*0x1' || fail "user: the service manager's auto-start box was not ticked"
 tr -d '\r' < "$C/Program Files/Tarnwick Demo Engine/SqlRun01/MSSQL\$ZoMEL.state" | grep -qxF 'Member=sysadmin|sa' || fail "user: sa is not a sysadmin"
 # A connection as the application makes it (changing the password to itself).
-got=$("$WINE" 'C:\dmoclient.exe' setpw "$HOST\\ZoMEL" "$USER" "$PASSWORD" "$PASSWORD" 2>&1 | tr -d '\r')
+got=$("$WINE" 'C:\dmoclient.exe' "$HOST\\ZoMEL" "$USER" "$PASSWORD" 2>&1 | tr -d '\r')
 [ "$got" = OK ] || fail "user: no connection as $USER/$PASSWORD: $got"
 
 # ---- tool: BM_CLICK sent, a second to lead on each time; a run stops at
