@@ -10,14 +10,13 @@
 #   - both builds of Tarnwick.exe carry the manifest, version and icon
 #     (pe_resources.py, shown to catch a missing manifest and asInvoker).
 set -u
-: "${SOURCE_DIR:?}" "${WIN64_BUILD:?}"
+. "$(dirname "$0")/common.bash"
 src=$SOURCE_DIR
 win32=$WIN64_BUILD/../win32
-work=${TEST_OUT:-/tmp}/media
+OUT=$TEST_OUT/media
+work=$OUT
 rm -rf "$work"; mkdir -p "$work"
 pe="python3 $src/tests/wine/pe_resources.py"
-fails=0
-fail() { echo "FAILED: $*"; fails=$((fails + 1)); }
 
 # ---- imports
 build() {  # compiler, name, source, flags...
@@ -80,5 +79,4 @@ out=$($pe check "$work/bare.exe"; $pe check "$work/asinvoker.exe")
 printf '%s\n' "$out" | grep -q "bare.exe: no manifest" || fail "the resource check misses a missing manifest"
 printf '%s\n' "$out" | grep -q "asinvoker.exe: .*not requireAdministrator" || fail "the resource check misses an asInvoker manifest"
 
-[ $fails -eq 0 ] && echo "media: all checks passed" || echo "media: $fails check(s) failed"
-[ $fails -eq 0 ]
+wt_result media
