@@ -74,7 +74,7 @@ wt_collect() {
   local dir=$OUT/$1 f
   mkdir -p "$dir"
   for f in msde_inst.log msde_wizard.log; do [ -f "$C/$f" ] && cp "$C/$f" "$dir/"; done
-  find "$C" -name servertools.log -exec cp {} "$dir/" \; 2>/dev/null
+  find "$C" -name servertools.log -exec cat {} + > "$dir/servertools.log" 2>/dev/null
   "$WINE" reg query "$HANDOFF" > "$dir/handoff.txt" 2>&1
   "$WINE" reg query "$RESUME" > "$dir/resume.txt" 2>&1
 }

@@ -68,16 +68,17 @@ robot key 9 key 9 key 9 sleep 300 focus | grep -qxF 'focus|< &Back' || fail "use
 robot key 13 wait-new-page 10000 wait-text "$READY" 5000 >/dev/null || fail "user: Enter on Back did not show the ready page again"
 
 # Alt+N: the install. Then the mouse on Next and on Finish.
-robot key N alt wait-new-page 10000 wait-text "$INSTALLED" 120000 >"$OUT/install.txt" ||
+robot key N alt wait-new-page 10000 wait-text "$INSTALLED" 60000 >"$OUT/install.txt" ||
   fail "user: install: $(cat "$OUT/install.txt")"
 shot 04-installed
 robot expect-enabled "&Next >" 1 expect-enabled "< &Back" 0 expect-enabled Cancel 0 >/dev/null ||
   fail "user: only Next should be enabled after the install"
+robot key 27 sleep 500 wait-no-box 0 >/dev/null || { fail "user: Esc asked to cancel with Cancel disabled"; robot answer "&No" >/dev/null; }
 [ -f "$C/msde_inst.log" ] && log_names SqlRun01.msi || fail "user: no C:\\msde_inst.log naming SqlRun01.msi"
 "$WINE" reg query "$INSTANCES\\ZoMEL\\Setup" /v ProductCode 2>/dev/null | grep -qF "$CODE01" ||
   fail "user: instance ZoMEL has not the product code of SqlRun01.msi"
 ls "$C"/users/*/Temp/qxMSI_ERR.dll >/dev/null 2>&1 && fail "user: the temporary copy of qxMSI_ERR.dll was left behind"
-robot mouse "&Next >" wait-new-page 10000 wait-text "$DONE" 120000 >"$OUT/configure.txt" ||
+robot mouse "&Next >" wait-new-page 10000 wait-text "$DONE" 60000 >"$OUT/configure.txt" ||
   { fail "user: configure: $(cat "$OUT/configure.txt")"; robot answer OK >/dev/null; }
 shot 05-configured
 robot expect-enabled "&Finish" 1 expect-enabled "&Next >" 0 expect-enabled "< &Back" 0 expect-enabled Cancel 0 >/dev/null ||
@@ -104,7 +105,7 @@ tool() {
   robot send-click "< &Back" wait-new-page 1000 expect-text "$READY" || { fail "tool: Back sent on the ready page"; return 1; }
   robot send-click Cancel wait-box 1000 answer "&No" wait-no-box 1000 || { fail "tool: Cancel sent, answered No"; return 1; }
   robot send-click "&Next >" wait-new-page 1000 || { fail "tool: Next sent on the ready page"; return 1; }
-  robot wait-text "$TAKEN" 120000 expect-box "$BOX_TITLE" "$TAKEN" || { fail "tool: no message that the name is taken"; return 1; }
+  robot wait-text "$TAKEN" 60000 expect-box "$BOX_TITLE" "$TAKEN" || { fail "tool: no message that the name is taken"; return 1; }
   shot 06-name-taken
   robot answer OK wait-no-box 5000 wait-text "$SETUP_ERROR" 5000 expect-enabled "&Next >" 0 expect-enabled "< &Back" 1 expect-enabled Cancel 1 ||
     fail "tool: no error text with Back and Cancel"
@@ -122,7 +123,7 @@ wt_collect tool
 # ---- again: instance ZoMEL gone, package 01 still taken
 again() {
   robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 send-click "&Next >" wait-new-page 1000 \
-        wait-text "$INSTALLED" 120000 || { fail "again: SqlRun02.msi did not install"; return 1; }
+        wait-text "$INSTALLED" 60000 || { fail "again: SqlRun02.msi did not install"; return 1; }
   "$WINE" reg query "$INSTANCES\\ZoMEL\\Setup" /v ProductCode 2>/dev/null | grep -qF "$CODE02" ||
     fail "again: instance ZoMEL has not the product code of SqlRun02.msi"
   robot send-click "&Next >" wait-new-page 1000 expect-no-text "$INSTALLED" || fail "again: Next sent on the install page"
