@@ -212,7 +212,8 @@ bool Run(int& i, int argc, char** argv) {
     bool want = arg("0|1") == "1";
     HWND c = FindText(Scan().page, text);
     if (!c) return Fail("no control " + text);
-    if ((IsWindowEnabled(c) != FALSE) != want) return Fail(text + (want ? " is disabled" : " is enabled"));
+    // A press just posted may take a moment to change it.
+    if (!WaitFor(2000, [&] { return (IsWindowEnabled(c) != FALSE) == want; })) return Fail(text + (want ? " is disabled" : " is enabled"));
     return true;
   }
   if (cmd == "expect-box") {

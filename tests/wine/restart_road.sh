@@ -58,8 +58,8 @@ runtime() {  # name, Windows version, exit code of the redistributable, its prog
   wt_start "$MEDIUM"
   robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 wait-text "$OFFER" 5000 \
         expect-enabled Cancel 1 expect-enabled "&Next >" 0 expect-enabled "&Finish" 0 expect-enabled "< &Back" 0 \
-        mouse "Install MSI" sleep 500 expect-enabled Cancel 0 \
-        expect-text 'Please be patient while the Microsoft Installer application is installed on your system....' ||
+        mouse "Install MSI" expect-enabled Cancel 0 \
+        expect-text 'Please be patient while the Microsoft Installer application is installed on your system....' >/dev/null ||
     { fail "$name: the runtime page and its Install MSI button"; return 1; }
   shot "02-runtime-$name"
   if [ -n "${5:-}" ]; then robot wait-text "$5" 10000; else robot wait-box 10000; fi >/dev/null || { fail "$name: no outcome"; return 1; }
@@ -95,13 +95,12 @@ robot send-click Cancel wait-box 1000 answer "&Yes" wait-gone 5000 >/dev/null ||
 "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
 mkdir -p "$C/Program Files/Microsoft SQL Server/80/Tools/Binn"
 "$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 > "$OUT/holder.txt" &
-HOLDER=$!
 QUESTION_3010='The system must be rebooted before the ORV Database installer can continue with the configuration of the MSDE install.\n\nChoose "Yes" to reboot the system now or "No" to reboot later.'
 MANUAL='To automatically configure the database server, you must re-start the system with the ORV Database installer CD in the CD-ROM drive.  If the ORV Database installer application is not available when the system re-starts, you will need to run the ORV Database installer application using the "/Config" command line switch to configure the database server.  For more information on the "/Config" switch, see the ORV documentation.\n\nClick "OK" to exit this application.'
 to_question() {  # name
   wt_start SETUP
   robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 1000 send-click "&Next >" wait-new-page 1000 \
-        wait-text "$QUESTION_3010" 120000 expect-box "$BOX_TITLE" "$QUESTION_3010" || { fail "$1: no restart question"; return 1; }
+        wait-text "$QUESTION_3010" 60000 expect-box "$BOX_TITLE" "$QUESTION_3010" || { fail "$1: no restart question"; return 1; }
   shot "03-restart-$1"
   # The resume entries are in place before the question.
   STAMP=$(wt_run_entry | sed -n 's/^C:\\SETUP\\Tarnwick.exe \/Config //p')
@@ -133,7 +132,7 @@ grep -qxF 'button|&Next >|0|1' "$OUT/resumed.txt" && ! grep -q '^label|Welcome!'
   fail "resumed: the first page is not the configure page"
 robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-missing "$RESUME" "$STAMP" reg-hex "$RESUME" "${STAMP_NO:-none}" >/dev/null ||
   fail "resumed: the Run entry and this resume data not removed at start, or other resume data removed"
-robot wait-text "$DONE" 120000 >"$OUT/resumed-done.txt" || { fail "resumed: $(cat "$OUT/resumed-done.txt")"; robot answer OK >/dev/null; }
+robot wait-text "$DONE" 60000 >"$OUT/resumed-done.txt" || { fail "resumed: $(cat "$OUT/resumed-done.txt")"; robot answer OK >/dev/null; }
 shot 04-resumed
 robot send-click "&Finish" wait-gone 1000 >/dev/null || fail "resumed: Finish sent"
 wt_collect resumed
