@@ -1,44 +1,35 @@
-// ParseCommandLine on hostile command lines with a hostile resume value
-// planted, and the restart road: the Run entry and the data the wizard
-// writes, then the start they cause.
-// Input: flags byte, then value name, command line and data (each ended by
-// "\" and one character). Flags bit 0: restart road (bits 1-2 the stamp),
-// else hostile; bit 1:
-// the value in the documented form (fields, then a fifth field the reader
-// ignores), else the raw data as the type bits 2-3 choose (bit 6: not even
-// UTF-16); bit 4: the NT authentication flag stored. The flags byte is the
-// last one of the input.
+// ParseCommandLine on hostile command lines and resume values, and the
+// restart road: the Run entry and data the wizard writes, then the start they
+// cause. Input: three fields, then name, command line and raw data ("\x" ends
+// each string); flags last: bit 0 the restart road (bits 1-2 its stamp), else
+// bit 1 the fields stored in the documented form, else the raw data (type from
+// bits 2-3); bit 4 the NT authentication flag.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
+#include <cstring>
 #include "startup/MMain.h"
 #include "tests/fuzz/Stub.h"
 
 namespace {
 const char kResumeKey[] = "SOFTWARE\\LumeDax", kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-           kRunValue[] = "MSDE Instance Installer";
-const char kInvalidText[] =
-    "Invalid command line paramiters.\r\n\r\nThe following are valid parameters:\r\n\r\n"
-    "/Config <configuration data>\r\n\r\n/MSI\r\n\r\n/MANUALCONFIG";
+           kRun[] = "MSDE Instance Installer";
+const char kInvalidText[] = "Invalid command line paramiters.\r\n\r\nThe following are valid parameters:\r\n\r\n"
+                            "/Config <configuration data>\r\n\r\n/MSI\r\n\r\n/MANUALCONFIG";
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return s;
-}
 bool Has(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
-std::string Field(FuzzedDataProvider& in) {   // no "|" and no NUL: what the fields can carry
-  std::string s = in.ConsumeRandomLengthString(40);
-  for (char& c : s) c = c == '|' || c == 0 ? '_' : c;
+std::string Text(FuzzedDataProvider& in, size_t n, const char* drop) {
+  std::string s = in.ConsumeRandomLengthString(n);
+  for (char& c : s) c = std::strchr(drop, c) ? '_' : c;   // NUL is always in drop
   return s;
 }
-std::vector<unsigned char> Stored(const std::string& text) {   // as the writer keeps text: UTF-16LE
+std::vector<unsigned char> Utf16(const std::string& text) {
   std::vector<unsigned char> b;
   for (char c : text) b.insert(b.end(), {(unsigned char)c, 0});
   return b;
 }
-RunMode Parse(InstallParameters& p) { return ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication); }
-bool Same(const InstallParameters& a, const InstallParameters& b) {
-  return a.sServerName == b.sServerName && a.sUserID == b.sUserID && a.sPassword == b.sPassword &&
-         a.bNTAuthentication == b.bNTAuthentication;
+// The switches in the stored text, as it is.
+RunMode ModeOf(const std::string& text) {
+  return Has(text, "/manualconfig") ? RunModeManualConfig : Has(text, "/msi") ? RunModeMsi : RunModeConfig;
 }
 }  // namespace
 
@@ -46,67 +37,59 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   stub::Reset();
   const uint8_t flags = in.ConsumeIntegral<uint8_t>();
-  stub::Set(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, REG_SZ, Stored("C:\\SETUP\\TARNWICK.EXE /MSI"));
-  const InstallParameters start{"\1S", "\1U", "\1P", bool(flags & 32)};
-  InstallParameters fields{Field(in), Field(in), Field(in), bool(flags & 16)};
-  const std::string text = ConfigurationData(fields);
+  stub::Set(HKEY_LOCAL_MACHINE, kRunKey, kRun, REG_SZ, Utf16("C:\\SETUP\\TARNWICK.EXE /MSI"));
+  const InstallParameters fields{Text(in, 40, "|"), Text(in, 40, "|"), Text(in, 40, "|"), bool(flags & 16)};
+  const std::string text = ConfigurationData(fields);   // fields without "|": it tells them apart
+  InstallParameters p{"\1S", "\1U", "\1P", !(flags & 16)};
+  const std::string start = ConfigurationData(p);
+  RunMode mode;
+  stub::Value run;
 
-  if (flags & 1) {   // the restart road, under one of a few stamps
+  if (flags & 1) {
     static const char* const kStamps[] = {"46362.5", "46362,75", "1", "46362.999988426"};
     const std::string stamp = kStamps[(flags >> 1) & 3];
     FUZZ_CHECK(SaveResumeData(stamp, text) && AddResumeEntry("/Config", stamp));
-    stub::Value run;
-    FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &run) && run.type == REG_SZ);
-    const std::string entry = std::string(stub::kProgram) + " /Config " + stamp;
-    FUZZ_CHECK(std::string(run.data.begin(), run.data.end()) == entry);
+    FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRun, &run) && run.type == REG_SZ);
+    FUZZ_CHECK(std::string(run.data.begin(), run.data.end()) == "C:\\ZoMelCD\\Tarnwick.exe /Config " + stamp);
     stub::arguments = "/Config " + stamp;   // the next logon
-    InstallParameters p = start;
-    const RunMode mode = Parse(p);
-    FUZZ_CHECK(!stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRunValue) && !stub::Get(HKEY_LOCAL_MACHINE, kResumeKey, stamp));
-    FUZZ_CHECK(mode == (Has(text, "/manualconfig") ? RunModeManualConfig : Has(text, "/msi") ? RunModeMsi : RunModeConfig));
-    FUZZ_CHECK(Same(p, fields) && stub::boxes.empty() && stub::OpenKeys() == 0);
+    mode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+    FUZZ_CHECK(mode == ModeOf(text) && ConfigurationData(p) == text && stub::boxes.empty());
+    FUZZ_CHECK(!stub::Get(HKEY_LOCAL_MACHINE, kResumeKey, stamp) && !stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRun));
+    FUZZ_CHECK(stub::openKeys == 0);
     return 0;
   }
-
-  std::string name = in.ConsumeRandomLengthString(32), line = in.ConsumeRandomLengthString(200);
-  for (std::string* s : {&name, &line}) s->erase(std::remove(s->begin(), s->end(), '\0'), s->end());
+  const std::string name = Text(in, 32, ""), line = Text(in, 200, ""), raw = in.ConsumeRemainingBytesAsString();
   static const DWORD kTypes[] = {REG_BINARY, REG_SZ, REG_DWORD, REG_NONE};
-  const std::string raw = in.ConsumeRemainingBytesAsString();
-  const bool documented = flags & 2;
-  std::vector<unsigned char> planted = documented ? Stored(ScrambleString(text + "|x")) : Stored(raw);
-  if (!documented && (flags & 64)) planted.assign(raw.begin(), raw.end());   // not even UTF-16
-  stub::Set(HKEY_LOCAL_MACHINE, kResumeKey, name, documented ? REG_BINARY : kTypes[(flags >> 2) & 3], planted);
+  const bool documented = flags & 2;   // a fifth field, which the reader ignores, keeps the fourth intact
+  stub::Set(HKEY_LOCAL_MACHINE, kResumeKey, name, documented ? REG_BINARY : kTypes[(flags >> 2) & 3],
+            documented ? Utf16(ScrambleString(text + "|x")) : std::vector<unsigned char>(raw.begin(), raw.end()));
   stub::arguments = line;
+  mode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
 
-  // What the line asks for, read from the switch list: its text after the
+  // What the line asks for, read from the switch list: the text after the
   // program's path and the blanks behind it, switches in any case.
-  const std::string args = Lower(line.substr(std::min(line.find_first_not_of(" \t"), line.size())));
+  std::string args = line.substr(std::min(line.find_first_not_of(" \t"), line.size())), low = name;
+  for (std::string* s : {&args, &low}) 
+    std::transform(s->begin(), s->end(), s->begin(), [](char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
   const size_t at = args.find("/config");
   std::string wanted = at == std::string::npos || args.size() <= at + 8 ? "" : args.substr(at + 8);
   wanted.erase(0, wanted.find_first_not_of(' '));
   wanted.erase(wanted.find_last_not_of(' ') + 1);
-  InstallParameters p = start;
-  const RunMode mode = Parse(p);
 
-  FUZZ_CHECK(!stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRunValue) && stub::OpenKeys() == 0);
-  FUZZ_CHECK(stub::boxes.size() == (mode == RunModeInvalid) && (stub::boxes.empty() || stub::boxes[0] == kInvalidText));
+  FUZZ_CHECK(!stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRun) && stub::openKeys == 0);
+  FUZZ_CHECK(stub::boxes == (mode ? std::vector<std::string>{} : std::vector<std::string>{kInvalidText}));
   if (at == std::string::npos) {
-    FUZZ_CHECK(mode == (args.empty()                ? RunModeFull
-                        : Has(args, "/manualconfig") ? RunModeManualConfig
-                        : Has(args, "/msi")          ? RunModeMsi
-                                                     : RunModeInvalid));
-    FUZZ_CHECK(Same(p, start) && stub::Get(HKEY_LOCAL_MACHINE, kResumeKey, name));
+    FUZZ_CHECK(mode == (args.empty() ? RunModeFull : Has(args, "/manualconfig") ? RunModeManualConfig
+                                                   : Has(args, "/msi")          ? RunModeMsi
+                                                                                : RunModeInvalid));
+    FUZZ_CHECK(ConfigurationData(p) == start && stub::Get(HKEY_LOCAL_MACHINE, kResumeKey, name));
     return 0;
   }
-  // "/config NAME": the value is taken once, whatever it holds; the switches
-  // are then looked for in the stored text, as it is.
-  const bool named = !wanted.empty() && wanted == Lower(name);
+  // "/config NAME": the value named is taken once, whatever it holds.
+  const bool named = !wanted.empty() && wanted == low;
   FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, kResumeKey, name) == !named);
-  if (!named) FUZZ_CHECK(mode == RunModeInvalid && Same(p, start));
-  if (named && documented)
-    FUZZ_CHECK(Same(p, fields) && mode == (Has(text, "/manualconfig") ? RunModeManualConfig
-                                           : Has(text, "/msi")        ? RunModeMsi
-                                                                      : RunModeConfig));
-  if (mode != RunModeInvalid) FUZZ_CHECK(named && mode != RunModeFull);
+  if (!named) FUZZ_CHECK(mode == RunModeInvalid && ConfigurationData(p) == start);
+  if (named && documented) FUZZ_CHECK(mode == ModeOf(text) && ConfigurationData(p) == text);
+  FUZZ_CHECK(mode != RunModeFull);
   return 0;
 }

@@ -5,17 +5,7 @@
 #include "startup/MMain.h"
 #include "tests/fuzz/Stub.h"
 
-namespace {
-std::string g_keys;   // the key of each position: the scrambled form of NULs
-
-std::vector<std::string> Parts(const std::string& s) {
-  std::vector<std::string> out(1);
-  for (char c : s)
-    if (c == '|') out.emplace_back();
-    else out.back().push_back(c);
-  return out;
-}
-}  // namespace
+static std::string g_keys;   // the key of each position: NULs scrambled
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FUZZ_CHECK(ScrambleString("abc") == "\x60\x66\x64" && ScrambleString("\x60\x66\x64") == "abc");
@@ -24,40 +14,39 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FUZZ_CHECK(ConfigurationData({"", "", "", true}) == "|||True");
   g_keys = ScrambleString(std::string(5000, '\0'));
   FUZZ_CHECK((unsigned char)g_keys[51] == 154);   // "e" (101) XOR 154 is 255: why stored data gets an end
-  for (size_t i = 0; i + 254 < g_keys.size() - 1; ++i) FUZZ_CHECK(g_keys[i + 254] == g_keys[i]);
+  for (size_t i = 0; i + 255 < g_keys.size(); ++i) FUZZ_CHECK(g_keys[i + 254] == g_keys[i]);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string t(reinterpret_cast<const char*>(data), size);
-  const std::string s = ScrambleString(t), back = ScrambleString(s);
+  const std::string t(reinterpret_cast<const char*>(data), size), s = ScrambleString(t), back = ScrambleString(s);
   FUZZ_CHECK(s.size() == size && back.size() == size);
-  if (size) {
-    for (size_t i = 0; i + 1 < size; ++i) FUZZ_CHECK((s[i] ^ t[i]) == g_keys[i] && back[i] == t[i]);
-    // A blank at the end is stored as 255, so 255 and a blank do not come back.
-    const unsigned char c = t.back();
-    FUZZ_CHECK(s.back() != ' ');
-    if (c != ' ' && c != 255 && (c ^ (unsigned char)g_keys[size - 1]) != 255) FUZZ_CHECK(back == t);
-  }
+  for (size_t i = 0; i + 1 < size; ++i) FUZZ_CHECK((s[i] ^ t[i]) == g_keys[i] && back[i] == t[i]);
+  // The last character: a blank is stored as 255, so 255 and a blank do not come back.
+  const unsigned char c = size ? t.back() : 0;
+  if (size) FUZZ_CHECK(s.back() != ' ' && (c == ' ' || c == 255 || (c ^ (unsigned char)g_keys[size - 1]) == 255 || back == t));
 
-  // Stored: REG_BINARY under HKLM\SOFTWARE\LumeDax, UTF-16LE of the
-  // scrambled text, which is the data and one field "|" + letter more.
+  // Stored: REG_BINARY under HKLM\SOFTWARE\LumeDax, the scrambled text as
+  // UTF-16LE; the text is the data and one more field, "|" and a letter.
   stub::Reset();
-  FUZZ_CHECK(SaveResumeData("46362.5", t));
   stub::Value v;
+  FUZZ_CHECK(SaveResumeData("46362.5", t) && stub::openKeys == 0);
   FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, "SOFTWARE\\LumeDax", "46362.5", &v) && v.type == REG_BINARY);
-  FUZZ_CHECK(v.data.size() == 2 * (size + 2) && stub::OpenKeys() == 0);
+  FUZZ_CHECK(v.data.size() == 2 * (size + 2));
   std::string stored;
   for (size_t i = 0; i < v.data.size(); i += 2) {
-    stored += char(v.data[i]);
     FUZZ_CHECK(v.data[i + 1] == 0);
+    stored += char(v.data[i]);
   }
   const std::string read = ScrambleString(stored);
   FUZZ_CHECK(read.compare(0, size, t) == 0 && read[size] == '|' && (read[size + 1] == 'x' || read[size + 1] == 'y'));
 
   // The fields: the first three parts as far as they reach; the fourth a
   // truth word or a decimal number (false only when 0), blanks around.
-  const std::vector<std::string> parts = Parts(t);
+  std::vector<std::string> parts(1);
+  for (char ch : t)
+    if (ch == '|') parts.emplace_back();
+    else parts.back() += ch;
   InstallParameters p{"\1S", "\1U", "\1P", true};
   const bool ok = SplitConfigurationData(t, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
   const std::string was[3] = {"\1S", "\1U", "\1P"}, got[3] = {p.sServerName, p.sUserID, p.sPassword};
