@@ -208,6 +208,9 @@ TEST(properties_kept_and_read) {
   CHECK(kept.StoredNames() == (std::vector<std::string>{"MaxPercentage", "FillColor", "FloodStyle"}));
   CHECK(kept.ReadProperty("MaxPercentage", 0).ToLong() == 250 && kept.ReadProperty("FillColor", 0).ToLong() == 0xFF0000);
   CHECK_EQ(kept.ReadProperty("FloodStyle", 2).ToLong(), 0);
+  pb.ReadProperties(defaults);   // nothing stored: every default back
+  CHECK(pb.MaxPercentage() == 100 && pb.FillColor() == 0x8000000D && pb.BackColor() == 0x8000000F &&
+        pb.InvertedTextColor() == 0x8000000E && pb.FloodStyle() == 2 && pb.TextAlignment() == 0);
   text.WriteProperty("FillColor", "&H80000012", int32_t(0));
   text.WriteProperty("TextAlignment", " 12.5 ", int32_t(0));
   text.WriteProperty("FloodStyle", "True", int32_t(2));

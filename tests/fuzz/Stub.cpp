@@ -1,22 +1,20 @@
 #include "tests/fuzz/Stub.h"
 #include <cstring>
-#include <map>
 
 namespace stub {
+std::map<std::string, std::map<std::string, Value>> keys;
 std::string arguments, line;
 std::vector<std::string> boxes;
 std::function<void(unsigned)> onQuery;
 size_t openKeys;
 static unsigned queries;
-using Values = std::map<std::string, Value>;
-static std::map<std::string, Values> keys;   // by lower-case path; names lower-case too
 
 static std::string Lower(std::string s) {
   for (char& c : s) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
   return s;
 }
 // An open key's handle is its path, alive until closed; a root's (negative) its number.
-static std::string Path(HKEY h, const std::string& sub) {
+std::string Path(HKEY h, const std::string& sub) {
   std::string base = intptr_t(h) < 0 ? std::to_string(uintptr_t(h) & 0xF) : *reinterpret_cast<std::string*>(h);
   return sub.empty() ? base : base + "\\" + Lower(sub);
 }
@@ -26,7 +24,7 @@ static LONG Open(HKEY h, LPCSTR sub, PHKEY out, bool create) {
   *out = reinterpret_cast<HKEY>(new std::string(Path(h, sub)));
   return ++openKeys, ERROR_SUCCESS;
 }
-static Values* Find(HKEY h) { return keys.count(Path(h, "")) ? &keys[Path(h, "")] : nullptr; }
+static std::map<std::string, Value>* Find(HKEY h) { return keys.count(Path(h, "")) ? &keys[Path(h, "")] : nullptr; }
 
 void Reset() { keys.clear(), boxes.clear(), arguments.clear(), onQuery = nullptr, queries = 0, openKeys = 0; }
 void Set(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::vector<unsigned char>& d) {
@@ -34,12 +32,7 @@ void Set(HKEY root, const std::string& key, const std::string& name, DWORD type,
 }
 bool Get(HKEY root, const std::string& key, const std::string& name, Value* v) {
   if (!keys.count(Path(root, key)) || !keys[Path(root, key)].count(Lower(name))) return false;
-  if (v) *v = keys[Path(root, key)][Lower(name)];
-  return true;
-}
-void Delete(HKEY root, const std::string& key, const char* name) {
-  if (!name) keys.erase(Path(root, key));
-  else if (keys.count(Path(root, key))) keys[Path(root, key)].erase(Lower(name));
+  return v ? (*v = keys[Path(root, key)][Lower(name)], true) : true;
 }
 }  // namespace stub
 
@@ -73,10 +66,8 @@ LONG api::RegSetValueExA(HKEY h, LPCSTR name, DWORD, DWORD type, const BYTE* dat
 LONG api::RegDeleteValueA(HKEY h, LPCSTR name) {
   return Find(h) && Find(h)->erase(Lower(name)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
-LPSTR api::GetCommandLineA() { return &(line = std::string(kProgram) + " " + arguments)[0]; }
-DWORD api::GetModuleFileNameA(HMODULE, LPSTR buf, DWORD n) {
-  return n > sizeof kProgram ? DWORD(std::strlen(std::strcpy(buf, kProgram))) : 0;
-}
+LPSTR api::GetCommandLineA() { return &(line = "C:\\ZoMelCD\\Tarnwick.exe " + arguments)[0]; }
+DWORD api::GetModuleFileNameA(HMODULE, LPSTR buf, DWORD n) { return n > 23 ? std::strlen(std::strcpy(buf, "C:\\ZoMelCD\\Tarnwick.exe")) : 0; }
 int api::MessageBoxA(HWND, LPCSTR text, LPCSTR, UINT) { return boxes.push_back(text), IDOK; }
 int api::MultiByteToWideChar(UINT, DWORD, LPCSTR s, int n, LPWSTR out, int room) {
   for (int i = 0; out && i < n && n <= room; ++i) out[i] = WCHAR((unsigned char)s[i]);

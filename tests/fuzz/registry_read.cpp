@@ -1,19 +1,16 @@
 // CRegistry reads and StringValueExists on hostile values: every type, sizes
 // around the buffers' limits, text without terminator or with NULs inside,
-// another type than the one asked for, and the value replaced or deleted, or
-// its key deleted, between the queries of one read. The result must be what
-// the read rules make of the value as its last query found it.
-// Input: the choices from the last bytes, the values' data from the first.
+// another type than asked for, and the value replaced or deleted, or its key
+// deleted, between the queries of one read. The result must be what the read
+// rules make of the value as its last query found it. Choices come from the
+// input's last bytes, the values' data from the first.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
 #include "settings/CRegistry.h"
 #include "settings/MReg32.h"
 #include "tests/fuzz/Stub.h"
 
-namespace {
-const char kKey[] = "SOFTWARE\\Fuzz";
-
-std::vector<unsigned char> Data(FuzzedDataProvider& in) {   // any, or of a size around the buffers' limits
+static std::vector<unsigned char> Data(FuzzedDataProvider& in) {
   static const size_t kSizes[] = {0, 3, 4, 5, 511, 512, 513, 999, 1000, 1001, 2500};
   std::vector<unsigned char> v = in.ConsumeBytes<unsigned char>(in.ConsumeIntegralInRange<size_t>(0, 3000));
   if (in.ConsumeBool()) v.resize(in.PickValueInArray(kSizes), in.ConsumeIntegral<uint8_t>());
@@ -24,36 +21,33 @@ std::vector<unsigned char> Data(FuzzedDataProvider& in) {   // any, or of a size
 // nothing; a missing value the default; bytes as they are; a number from at
 // most four bytes, little-endian; text up to its first NUL when it fits the
 // maximum size, else the default.
-SettingValue Expected(bool key, bool exists, const stub::Value& v, int32_t type, int32_t max, const SettingValue& dflt) {
+static SettingValue Expected(bool key, const stub::Value* v, int32_t type, int32_t max, const SettingValue& dflt) {
   if (!key) return dflt;
   if (type < REG_SZ || type > REG_DWORD) return SettingValue();
-  if (!exists) return dflt;
-  if (type == REG_BINARY) return SettingValue(v.data);
+  if (!v) return dflt;
+  if (type == REG_BINARY) return SettingValue(v->data);
   uint32_t n = 0;
-  for (size_t i = 0; i < v.data.size() && i < 4; ++i) n |= uint32_t(v.data[i]) << (8 * i);
-  if (type == REG_DWORD) return v.data.size() > 4 ? dflt : SettingValue(int32_t(n));
-  if (v.data.size() > size_t(std::max(max, 0))) return dflt;
-  const std::string s(v.data.begin(), v.data.end());
-  return SettingValue(s.substr(0, s.find('\0')));
+  for (size_t i = 0; i < v->data.size() && i < 4; ++i) n |= uint32_t(v->data[i]) << (8 * i);
+  if (type == REG_DWORD) return v->data.size() > 4 ? dflt : SettingValue(int32_t(n));
+  if (v->data.size() > size_t(std::max(max, 0))) return dflt;
+  return SettingValue(std::string(v->data.begin(), std::find(v->data.begin(), v->data.end(), 0)));
 }
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const DWORD kTypes[] = {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ};
   static const int32_t kDefaultTypes[] = {1, 2, 3, 4, 0, -5}, kAsked[] = {0, 1, 2, 3, 4, 5, 7, -1};
   static const int32_t kMaxSizes[] = {-3, 0, 1, 4, 39, 511, 512, 513, 1000, 2600};
-  const SettingValue kDefaults[] = {SettingValue(), SettingValue("dflt"), SettingValue(int32_t(7)),
-                                    SettingValue(std::vector<unsigned char>{9, 9})};
+  const SettingValue kDefaults[] = {SettingValue(), SettingValue("dflt"), SettingValue(7), SettingValue(std::vector<unsigned char>{9, 9})};
   FuzzedDataProvider in(data, size);
   stub::Reset();
-  const uint8_t presence = in.ConsumeIntegralInRange<uint8_t>(0, 3);   // 0: no key, 1: no value
-  if (presence == 1) stub::Set(HKEY_CURRENT_USER, kKey, "other", REG_SZ, {'x'});
-  if (presence >= 2) stub::Set(HKEY_CURRENT_USER, kKey, "v", in.PickValueInArray(kTypes), Data(in));
+  const std::string key = stub::Path(HKEY_CURRENT_USER, "SOFTWARE\\Fuzz");
+  const uint8_t presence = in.ConsumeIntegralInRange<uint8_t>(0, 2);   // no key, no value, a value
+  if (presence) stub::keys[key];
+  if (presence == 2) stub::keys[key]["v"] = {in.PickValueInArray(kTypes), Data(in)};
   // At query number `when` of the read: 1 replaces the value, 2 deletes it, 3 deletes its key.
   const uint8_t plan = in.ConsumeIntegralInRange<uint8_t>(0, 3);
   const unsigned when = in.ConsumeIntegralInRange<unsigned>(0, 2);
-  const DWORD newType = in.PickValueInArray(kTypes);
-  const std::vector<unsigned char> replacement = plan == 1 ? Data(in) : std::vector<unsigned char>();
+  const stub::Value replacement = {in.PickValueInArray(kTypes), plan == 1 ? Data(in) : std::vector<unsigned char>()};
   CRegistry reg;
   reg.DefaultValueType(in.PickValueInArray(kDefaultTypes));
   reg.MaxStringSize(in.PickValueInArray(kMaxSizes));
@@ -62,19 +56,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool readOnly = in.ConsumeBool();
 
   stub::Value v;
-  bool exists = stub::Get(HKEY_CURRENT_USER, kKey, "v", &v);
-  FUZZ_CHECK(StringValueExists(HKEY_CURRENT_USER, kKey, "v") == (exists && v.type == REG_SZ));
+  bool exists = stub::Get(HKEY_CURRENT_USER, "SOFTWARE\\Fuzz", "v", &v);
+  FUZZ_CHECK(StringValueExists(HKEY_CURRENT_USER, "SOFTWARE\\Fuzz", "v") == (exists && v.type == REG_SZ));
   stub::onQuery = [&](unsigned n) {
     if (!plan || n != when + 1) return;   // + 1: StringValueExists asked once
-    if (plan == 1) stub::Set(HKEY_CURRENT_USER, kKey, "v", newType, replacement);
-    if (plan == 2) stub::Delete(HKEY_CURRENT_USER, kKey, "v");
-    if (plan == 3) stub::Delete(HKEY_CURRENT_USER, kKey, nullptr);
-    exists = stub::Get(HKEY_CURRENT_USER, kKey, "v", &v);
+    if (plan == 1) stub::keys[key]["v"] = replacement;
+    if (plan == 2) stub::keys[key].erase("v");
+    if (plan == 3) stub::keys.erase(key);
+    exists = stub::Get(HKEY_CURRENT_USER, "SOFTWARE\\Fuzz", "v", &v);
   };
-  const SettingValue got = readOnly ? reg.ReadOnlyReadSetting(kKey, "v", dflt, asked) : reg.ReadSetting(kKey, "v", dflt, asked);
-  const int32_t type = asked >= REG_SZ && asked <= REG_DWORD ? asked : reg.DefaultValueType();
+  const SettingValue got = readOnly ? reg.ReadOnlyReadSetting("SOFTWARE\\Fuzz", "v", dflt, asked)
+                                    : reg.ReadSetting("SOFTWARE\\Fuzz", "v", dflt, asked);
   // A key deleted during the read had been opened: its queries then fail.
-  const SettingValue want = Expected(presence > 0, exists, v, type, reg.MaxStringSize(), dflt);
+  const SettingValue want = Expected(presence > 0, exists ? &v : nullptr,
+                                     asked >= 1 && asked <= 4 ? asked : reg.DefaultValueType(), reg.MaxStringSize(), dflt);
   FUZZ_CHECK(got.kind == want.kind && got.text == want.text && got.integer == want.integer && got.bytes == want.bytes);
   FUZZ_CHECK(stub::openKeys == 0);
   return 0;

@@ -32,21 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   stub::Value v;
   FUZZ_CHECK(SaveResumeData("46362.5", t) && stub::openKeys == 0);
   FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, "SOFTWARE\\LumeDax", "46362.5", &v) && v.type == REG_BINARY);
-  FUZZ_CHECK(v.data.size() == 2 * (size + 2));
   std::string stored;
-  for (size_t i = 0; i < v.data.size(); i += 2) {
-    FUZZ_CHECK(v.data[i + 1] == 0);
-    stored += char(v.data[i]);
-  }
+  for (size_t i = 0; i + 1 < v.data.size(); i += 2) stored += v.data[i + 1] ? '\0' : char(v.data[i]);
   const std::string read = ScrambleString(stored);
-  FUZZ_CHECK(read.compare(0, size, t) == 0 && read[size] == '|' && (read[size + 1] == 'x' || read[size + 1] == 'y'));
+  FUZZ_CHECK(v.data.size() == 2 * (size + 2) && read.compare(0, size, t) == 0 && read[size] == '|' &&
+             (read[size + 1] == 'x' || read[size + 1] == 'y'));
 
   // The fields: the first three parts as far as they reach; the fourth a
   // truth word or a decimal number (false only when 0), blanks around.
   std::vector<std::string> parts(1);
-  for (char ch : t)
-    if (ch == '|') parts.emplace_back();
-    else parts.back() += ch;
+  for (char ch : t) ch == '|' ? parts.emplace_back() : parts.back().append(1, ch);
   InstallParameters p{"\1S", "\1U", "\1P", true};
   const bool ok = SplitConfigurationData(t, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
   const std::string was[3] = {"\1S", "\1U", "\1P"}, got[3] = {p.sServerName, p.sUserID, p.sPassword};
