@@ -5,9 +5,7 @@ namespace stub {
 std::map<std::string, std::map<std::string, Value>> keys;
 std::string arguments, line;
 std::vector<std::string> boxes;
-std::function<void(unsigned)> onQuery;
 size_t openKeys;
-static unsigned queries;
 
 static std::string Lower(std::string s) {
   for (char& c : s) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
@@ -26,7 +24,7 @@ static LONG Open(HKEY h, LPCSTR sub, PHKEY out, bool create) {
 }
 static std::map<std::string, Value>* Find(HKEY h) { return keys.count(Path(h, "")) ? &keys[Path(h, "")] : nullptr; }
 
-void Reset() { keys.clear(), boxes.clear(), arguments.clear(), onQuery = nullptr, queries = 0, openKeys = 0; }
+void Reset() { keys.clear(), boxes.clear(), arguments.clear(), openKeys = 0; }
 void Set(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::vector<unsigned char>& d) {
   keys[Path(root, key)][Lower(name)] = Value{type, d};
 }
@@ -47,7 +45,6 @@ LONG api::RegCloseKey(HKEY h) {
   return ERROR_SUCCESS;
 }
 LONG api::RegQueryValueExA(HKEY h, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-  if (onQuery) onQuery(queries++);
   if (!Find(h)) return ERROR_KEY_DELETED;
   if (!Find(h)->count(Lower(name))) return ERROR_FILE_NOT_FOUND;
   const Value& v = (*Find(h))[Lower(name)];

@@ -4,7 +4,6 @@
 #pragma once
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,7 +16,6 @@ struct Value { DWORD type = 0; std::vector<unsigned char> data; };
 extern std::map<std::string, std::map<std::string, Value>> keys;   // by lower-case path, names lower-case
 extern std::string arguments;                  // what follows the program's path
 extern std::vector<std::string> boxes;         // texts of the message boxes shown
-extern std::function<void(unsigned)> onQuery;  // before each value query, given its number
 extern size_t openKeys;
 void Reset();
 std::string Path(HKEY root, const std::string& key);
