@@ -1,0 +1,270 @@
+// The scenario program's entry, its checks and its machine. Started under
+// the name msiexec.exe it is the engine setup's stand-in instead.
+#include "tests/scenarios/Harness.h"
+#include <cstdio>
+#include <cstring>
+
+const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kRunValue = "MSDE Instance Installer";
+const char* const kResumeKey = "SOFTWARE\\LumeDax";
+const char* const kStamp = "46362.5";   // 2026-12-06 12:00:00 as a date serial
+
+namespace {
+int g_passed = 0, g_failed = 0;
+const char kRecordKey[] = "Software\\LumeDax\\qxMSI_ERR";
+
+std::string Visible(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    char hex[8];
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c < 32 || c > 126) std::snprintf(hex, sizeof hex, "\\x%02X", c), out += hex;
+    else out += char(c);
+  }
+  return out;
+}
+
+std::string ModulePath() {
+  char buf[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return buf;
+}
+
+// The setup-result library's callback, as the setup's custom action calls it.
+void TellLibrary(const std::string& sLibrary, DWORD dwCode) {
+  typedef LONG(WINAPI * Callback)(DWORD, LPCSTR);
+  HMODULE h = ::LoadLibraryA(sLibrary.c_str());
+  Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr;
+  if (f) f(dwCode, nullptr);
+  else std::printf("stand-in: no MSICBK in %s\n", sLibrary.c_str());
+}
+
+// An ended process per exit code, started once: what a replayed start hands out.
+HANDLE Exited(DWORD dwExit) {
+  static std::map<DWORD, HANDLE> ended;
+  if (ended.count(dwExit)) return ended[dwExit];
+  STARTUPINFOA si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = "scenarios /exit " + std::to_string(dwExit);
+  if (!::CreateProcessA(ModulePath().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  ::WaitForSingleObject(pi.hProcess, INFINITE);
+  ::CloseHandle(pi.hThread);
+  return ended[dwExit] = pi.hProcess;
+}
+
+void WINAPI Clock(LPSYSTEMTIME st) { *st = SYSTEMTIME{2026, 12, 0, 6, 12, 0, 0, 0}; }
+BOOL WINAPI ComputerName(LPSTR buf, LPDWORD size) {
+  if (*size < 5) return FALSE;
+  std::strcpy(buf, "HOST");
+  *size = 4;
+  return TRUE;
+}
+UINT WINAPI SystemFolder(LPSTR buf, UINT size) {
+  std::string s = Folder() + "sys";
+  if (size <= s.size()) return UINT(s.size() + 1);
+  std::strcpy(buf, s.c_str());
+  return UINT(s.size());
+}
+}  // namespace
+
+void Check(bool ok, const std::string& what) {
+  if (ok) {
+    ++g_passed;
+    return;
+  }
+  ++g_failed;
+  std::printf("FAILED: %s\n", Visible(what).c_str());
+}
+void Eq(const std::string& what, const std::string& got, const std::string& want) {
+  Check(got == want, what + "\n    got:  \"" + got + "\"\n    want: \"" + want + "\"");
+}
+void Eq(const std::string& what, long long got, long long want) {
+  Check(got == want, what + ": got " + std::to_string(got) + ", want " + std::to_string(want));
+}
+std::string Join(const std::vector<std::string>& v, const char* sep) {
+  std::string s;
+  for (size_t i = 0; i < v.size(); ++i) s += (i ? sep : "") + v[i];
+  return s;
+}
+
+std::string Folder() {
+  std::string s = ModulePath();
+  return s.substr(0, s.rfind('\\') + 1);
+}
+std::string ShortPath(const std::string& s) {
+  char buf[MAX_PATH] = {};
+  DWORD n = ::GetShortPathNameA(s.c_str(), buf, MAX_PATH);
+  return n && n < MAX_PATH ? std::string(buf) : s;
+}
+
+bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data, DWORD* type) {
+  HKEY h;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return false;
+  DWORD t = 0, cb = 4096;
+  std::string buf(cb, '\0');
+  bool ok = ::RegQueryValueExA(h, name.c_str(), nullptr, &t, (BYTE*)&buf[0], &cb) == ERROR_SUCCESS;
+  ::RegCloseKey(h);
+  if (ok && data) *data = buf.substr(0, cb);
+  if (ok && type) *type = t;
+  return ok;
+}
+void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  HKEY h;
+  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    return Check(false, "cannot create " + key);
+  ::RegSetValueExA(h, name.c_str(), 0, type, (const BYTE*)data.data(), DWORD(data.size()));
+  ::RegCloseKey(h);
+}
+void RegDrop(HKEY root, const std::string& key, const std::string& name) {
+  HKEY h;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS) return;
+  ::RegDeleteValueA(h, name.c_str());
+  ::RegCloseKey(h);
+}
+std::map<std::string, std::string> RegValues(HKEY root, const std::string& key) {
+  std::map<std::string, std::string> values;
+  HKEY h;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return values;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD cch = sizeof name, cb = 4096;
+    std::string data(cb, '\0');
+    if (::RegEnumValueA(h, i, name, &cch, nullptr, nullptr, (BYTE*)&data[0], &cb) != ERROR_SUCCESS) break;
+    values[name] = data.substr(0, cb);
+  }
+  ::RegCloseKey(h);
+  return values;
+}
+std::string Bytes(std::initializer_list<int> b) {
+  std::string s;
+  for (int c : b) s += char(c);
+  return s;
+}
+
+void Clean() {
+  RegDrop(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+  for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) RegDrop(HKEY_LOCAL_MACHINE, kResumeKey, v.first);
+  RegDrop(HKEY_CURRENT_USER, kRecordKey, "SetupError");
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  ::DeleteFileA((std::string(temp) + "qxMSI_ERR.dll").c_str());
+  seam::Reset();
+  ResetDmo();
+}
+
+void ReplayProcesses(DWORD dwExit, DWORD dwLibrary) {
+  seam::S().fakeStart = [dwExit, dwLibrary](LPPROCESS_INFORMATION pi) -> BOOL {
+    HANDLE h = Exited(dwExit), self = ::GetCurrentProcess();
+    if (!h || !::DuplicateHandle(self, h, self, &pi->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) ||
+        !::DuplicateHandle(self, h, self, &pi->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS))
+      return FALSE;
+    pi->dwProcessId = pi->dwThreadId = 0;
+    if (dwLibrary) TellLibrary(Folder() + "qxMSI_ERR.dll", dwLibrary);
+    return TRUE;
+  };
+}
+
+void StandInSetup(DWORD dwExit, DWORD dwLibrary) {
+  FILE* f = std::fopen((Folder() + "sys\\result.txt").c_str(), "w");
+  if (f) std::fprintf(f, "%lu %lu\n", (unsigned long)dwExit, (unsigned long)dwLibrary), std::fclose(f);
+  seam::S().fakeStart = nullptr;
+}
+
+void CheckReleased(const std::string& what) {
+  const seam::State& s = seam::S();
+  Eq(what + ": registry keys left open", (long long)s.keys.size(), 0);
+  Eq(what + ": process handles left open", (long long)s.handles.size(), 0);
+  Eq(what + ": libraries left loaded", s.libraries, 0);
+  Eq(what + ": management objects left", DmoLive(), 0);
+}
+
+int RunPage::ShowMessage(const std::string& s, UINT n) { return MsgBox(s, n, kMsgBoxTitle); }
+
+namespace {
+DWORD WINAPI ThreadMain(LPVOID p) {
+  try {
+    (*static_cast<const std::function<void()>*>(p))();
+  } catch (const RuntimeError&) {   // the program's own handler shows it and ends
+  } catch (...) {
+    return 1;
+  }
+  return 0;
+}
+}  // namespace
+
+bool InThread(const std::function<void()>& f, const std::string& what) {
+  HANDLE h = ::CreateThread(nullptr, 0, ThreadMain, const_cast<std::function<void()>*>(&f), 0, nullptr);
+  if (!h) return Check(false, what + ": no thread"), false;
+  if (::WaitForSingleObject(h, 20000) != WAIT_OBJECT_0) Check(false, what + ": does not end");
+  DWORD code = 1;
+  ::GetExitCodeThread(h, &code);
+  ::CloseHandle(h);
+  Check(code != 1 || seam::S().ended, what + ": an exception escaped");
+  return code == 0 && !seam::S().ended;
+}
+
+bool RunSetup(RunPage& page, const InstallParameters& p) {
+  return InThread([&] { RunEngineSetup(page, p, App::Path()); });
+}
+
+InstallParameters Settings(const char* server, const char* user, const char* password, bool nt) {
+  InstallParameters p;
+  p.sServerName = server;
+  p.sUserID = user;
+  p.sPassword = password;
+  p.bNTAuthentication = nt;
+  return p;
+}
+
+int main(int argc, char** argv) {
+  const std::string self = ModulePath();
+  if (self.size() >= 11 && !_stricmp(self.c_str() + self.size() - 11, "msiexec.exe")) {
+    // The engine setup's stand-in: result.txt beside it holds "<exit> <library code>".
+    unsigned long dwExit = 1603, dwLibrary = 0;
+    std::string sys = Folder();
+    if (FILE* f = std::fopen((sys + "result.txt").c_str(), "r")) {
+      if (std::fscanf(f, "%lu %lu", &dwExit, &dwLibrary) != 2) dwExit = 1603;
+      std::fclose(f);
+    }
+    if (dwLibrary) TellLibrary(sys + "..\\qxMSI_ERR.dll", dwLibrary);
+    return int(dwExit);
+  }
+  if (argc == 3 && !std::strcmp(argv[1], "/exit")) return std::atoi(argv[2]);
+
+
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  ::CreateDirectoryA((Folder() + "sys").c_str(), nullptr);
+  if (!::CopyFileA(self.c_str(), (Folder() + "sys\\msiexec.exe").c_str(), FALSE))
+    Check(false, "cannot lay out the msiexec stand-in");
+  seam::hook::GetLocalTime = Clock;
+  seam::hook::GetComputerNameA = ComputerName;
+  seam::hook::GetSystemDirectoryA = SystemFolder;
+  UseDmo();
+
+  const struct {
+    const char* name;
+    void (*run)();
+  } groups[] = {
+      {"startup", StartupScenarios},   {"selection", SelectionScenarios}, {"setup run", SetupRunScenarios},
+      {"runtime", RuntimeScenarios},   {"configure", ConfigureScenarios}, {"pages", PageScenarios},
+      {"faults", FaultScenarios},      {"power loss", PowerLossScenarios},
+  };
+  for (const auto& g : groups) {
+    if (argc == 2 && std::strcmp(argv[1], g.name)) continue;
+    const int before = g_failed;
+    const DWORD t0 = ::GetTickCount();
+    try {
+      Clean();
+      g.run();
+    } catch (...) {
+      Check(false, std::string(g.name) + ": an exception escaped the scenario");
+    }
+    std::printf("%-10s %s (%lu ms)\n", g.name, g_failed == before ? "ok" : "FAILED",
+                (unsigned long)(::GetTickCount() - t0));
+  }
+  Clean();
+  std::printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed ? 1 : 0;
+}

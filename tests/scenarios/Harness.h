@@ -1,0 +1,104 @@
+// What the scenarios share: checks, the machine (the prefix's real registry
+// and files, reset between cases), processes started for real or replayed,
+// and a setup-run page that behaves as the wizard's own.
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+#include "install/SetupRun.h"
+#include "pages/CPage.h"
+#include "tests/scenarios/Seam.h"
+
+// ---- checks: one line per failure, counted
+void Check(bool ok, const std::string& what);
+void Eq(const std::string& what, const std::string& got, const std::string& want);
+void Eq(const std::string& what, long long got, long long want);
+std::string Join(const std::vector<std::string>& v, const char* sep = "\n");
+
+// ---- the machine
+extern const char* const kRunKey;      // HKLM
+extern const char* const kRunValue;
+extern const char* const kResumeKey;   // HKLM
+extern const char* const kStamp;       // the resume stamp of the seam's clock
+std::string Folder();                  // the medium: this program's folder, "\" at the end
+std::string ShortPath(const std::string& s);   // the platform's own answer
+
+// A machine as before the wizard: no Run entry, no resume data, no recorded
+// setup result, no private library copy; a fresh seam with the scenarios'
+// clock, computer name and system folder.
+void Clean();
+// Registry values read and written with the real functions, not the seam.
+bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data, DWORD* type = nullptr);
+void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
+void RegDrop(HKEY root, const std::string& key, const std::string& name);
+std::map<std::string, std::string> RegValues(HKEY root, const std::string& key);
+std::string Bytes(std::initializer_list<int> b);
+// The resume data stored for ZoMEL|sa|vormasi17|False, and the Run entry
+// naming this medium's program (short path) with the given switches.
+std::string ResumeBytes();
+std::string ResumeEntry(const char* tail);
+
+// Processes are not started; each start is recorded and answered with a
+// process that has already ended with dwExit (the setup-result library told
+// dwLibrary first, as the engine setup's custom action does).
+void ReplayProcesses(DWORD dwExit, DWORD dwLibrary = 0);
+// The next msiexec stand-in ends with dwExit after telling the library dwLibrary.
+void StandInSetup(DWORD dwExit, DWORD dwLibrary);
+// Nothing left open through the seam: keys, process handles, libraries.
+void CheckReleased(const std::string& what);
+
+// ---- the setup run's page, as the wizard's (boxes through MsgBox, the end through App::End)
+struct RunPage : ISetupRunPage {
+  std::string sMessage;
+  std::vector<int> enabled;
+  long nResult = 0;
+  bool bClosed = false;
+  int32_t nUnits = 0;
+  void SetInstallMessage(const std::string& s) override { sMessage = s; }
+  void EnableNavButton(int n) override { enabled.push_back(n); }
+  void SetProgressBarVisible(bool) override {}
+  int32_t BarCurrentPercentage() override { return 0; }
+  int32_t BarMaxPercentage() override { return 100; }
+  int32_t BarProgressUnits() override { return nUnits; }
+  void SetBarProgressUnits(int32_t n) override { nUnits = n; }
+  void BarIncrementProgress() override {}
+  int ShowMessage(const std::string& s, UINT n) override;
+  long PageResult() override { return nResult; }
+  void SetPageResult(long n) override { nResult = n; }
+  void ClosePage() override { bClosed = true; }
+  [[noreturn]] void EndProgram() override { App::End(); }
+};
+// Runs f on a thread of its own, where the program's end (ExitProcess) ends
+// only that thread. False when f ended the program, or an exception other
+// than a run-time error escaped it (reported).
+bool InThread(const std::function<void()>& f, const std::string& what = "a run");
+// One engine setup run; false when it ended the program.
+bool RunSetup(RunPage& page, const InstallParameters& p);
+InstallParameters Settings(const char* server, const char* user, const char* password, bool nt);
+
+// A start with this command line (program and arguments): the run mode and
+// the settings afterwards as configuration data (from srv|usr|pwd|True).
+RunMode ParseLine(const std::string& line, std::string* settings);
+// One configuration, every process replayed as ended at once; false when it failed.
+bool Configure(const char* server, const char* user, const char* password, bool nt, std::vector<std::string>* lines);
+// The runtime page's button pressed; the status text once the setup is over
+// ("(closed)" when the page closed itself), and the page result.
+std::string RunRuntimePage(long* pResult);
+
+// The management objects: CoCreateInstance answers the server and login
+// classes with recording objects. The log holds one line per call.
+std::vector<std::string>& DmoLog();
+int DmoLive();                         // objects not yet released
+void UseDmo();
+void ResetDmo();
+
+// ---- the scenario groups
+void SetupRunScenarios();
+void RuntimeScenarios();
+void ConfigureScenarios();
+void StartupScenarios();
+void SelectionScenarios();
+void PageScenarios();
+void FaultScenarios();
+void PowerLossScenarios();

@@ -1,0 +1,268 @@
+// The engine setup run with msiexec's stand-in started for real, the runtime
+// setup page with the redistributable's stand-in, and the page framework's
+// answers to the end of the session.
+#include <cstdio>
+#include "pages/frmInstallMSI.h"
+#include "tests/scenarios/Harness.h"
+
+namespace {
+const char kErrorText[] =
+    "Errors occurred durring the install process.\r\n\r\nUnable to continue with server configuration.";
+const char kSuccessText[] =
+    "The SQL Server desktop edition has been successfully installed.\r\n\r\nClick \"Next\" to continue.";
+const char kQuestion[] =
+    "The system must be rebooted before the ORV Database installer can continue with the configuration of "
+    "the MSDE install.\r\n\r\nChoose \"Yes\" to reboot the system now or \"No\" to reboot later.";
+const char kManualRestart[] =
+    "To automatically configure the database server, you must re-start the system with the ORV Database "
+    "installer CD in the CD-ROM drive.  If the ORV Database installer application is not available when the "
+    "system re-starts, you will need to run the ORV Database installer application using the \"/Config\" "
+    "command line switch to configure the database server.  For more information on the \"/Config\" switch, "
+    "see the ORV documentation.\r\n\r\nClick \"OK\" to exit this application.";
+const char kFailed[] = "The MSDE setup failed.";
+const char kTaken[] = "The MSDE setup failed because there is already a server named ZoMEL on this system.";
+const char kRunAgain[] = "\r\n\r\nPlease run the ORV Database Install application again after rebooting your system.";
+
+// The boxes shown, as "text [flags]".
+std::string Boxes() {
+  std::vector<std::string> v;
+  for (const auto& b : seam::S().boxes) {
+    if (b.caption != kMsgBoxTitle) v.push_back("caption " + b.caption + ": ");
+    v.push_back(b.text + " [" + std::to_string(b.flags) + "]");
+  }
+  return Join(v);
+}
+std::string Box(const std::string& text, UINT flags) { return text + " [" + std::to_string(flags) + "]"; }
+
+std::string Enabled(const RunPage& page) {
+  std::string s;
+  for (int n : page.enabled) s += std::to_string(n) + " ";
+  return s;
+}
+
+bool TempCopyLeft() {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  return ::GetFileAttributesA((std::string(temp) + "qxMSI_ERR.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteExitCode(DWORD dwExit) {
+  FILE* f = std::fopen((Folder() + "MSI\\EXITCODE.TXT").c_str(), "w");
+  if (f) std::fprintf(f, "%lu\n", (unsigned long)dwExit), std::fclose(f);
+}
+}  // namespace
+
+std::string ResumeEntry(const char* tail) { return ShortPath(Folder() + "Tarnwick.exe") + tail; }
+
+void SetupRunScenarios() {
+  // msiexec's arguments: the default instance has no name; values that would
+  // add properties of their own are quoted.
+  const char* const lines[][5] = {
+      {"SqlRun03.msi", "SALES", "", "C:\\",
+       " /i SqlRun03.msi INSTANCENAME=SALES SAPWD= CALLBACK=qxMSI_ERR!MSICBK /qb /l*v C:\\msde_inst.log"},
+      {"SqlRun01.msi", "Default", "pw", "D:\\",
+       " /i SqlRun01.msi SAPWD=pw CALLBACK=qxMSI_ERR!MSICBK /qb /l*v D:\\msde_inst.log"},
+      {"SqlRun01.msi", "DEFAULT1", "x SECURITYMODE=NT", "C:\\",
+       " /i SqlRun01.msi INSTANCENAME=DEFAULT1 SAPWD=\"x SECURITYMODE=NT\" CALLBACK=qxMSI_ERR!MSICBK /qb /l*v "
+       "C:\\msde_inst.log"},
+      {"SqlRun01.msi", "MY SERVER", "say \"hi\"", "C:\\",
+       " /i SqlRun01.msi INSTANCENAME=\"MY SERVER\" SAPWD=\"say \"\"hi\"\"\" CALLBACK=qxMSI_ERR!MSICBK /qb /l*v "
+       "C:\\msde_inst.log"},
+  };
+  for (const auto& l : lines) Eq("msiexec arguments", BuildSetupCommandLine(l[0], l[1], l[2], true, l[3]), l[4]);
+
+  // Each result of the stand-in (exit code, library code): the box, or the
+  // success text with Next.
+  const struct {
+    DWORD dwExit, dwLibrary;
+    const char* box;   // nullptr: success
+  } results[] = {
+      {0, 0, nullptr},
+      {1603, 0, kFailed},
+      {0, 50035,
+       "The MSDE setup failed because some of the characters entered for the Server Name are not supported by "
+       "the current code page."},
+      {0, 50043, kTaken},
+      {0, 50047,
+       "The MSDE setup failed because some of the characters used in the Server Name are not valid for use in a "
+       "SQL Server name."},
+      {0, 60007,
+       "The MSDE setup failed because there are already 16 instances of the SQL Server desktop edition installed "
+       "on this system."},
+      {50043, 0, kTaken},
+      {1603, 50043, kFailed},   // a non-zero exit code stands
+      {0, 1, kFailed},
+  };
+  for (const auto& r : results) {
+    Clean();
+    StandInSetup(r.dwExit, r.dwLibrary);
+    RunPage page;
+    RunSetup(page, Settings("ZoMEL", "sa", "vormasi17", false));
+    const std::string what = "setup " + std::to_string(r.dwExit) + "/" + std::to_string(r.dwLibrary);
+    Eq(what + ": started", Join(seam::S().commands),
+       ShortPath(Folder() + "sys") + "\\msiexec.exe| /i SqlRun01.msi INSTANCENAME=ZoMEL SAPWD=vormasi17 "
+                                     "CALLBACK=qxMSI_ERR!MSICBK SECURITYMODE=SQL /qb /l*v C:\\msde_inst.log");
+    Eq(what + ": boxes", Boxes(), r.box ? Box(r.box, MB_ICONINFORMATION) : "");
+    Eq(what + ": text", page.sMessage, r.box ? kErrorText : kSuccessText);
+    Eq(what + ": buttons", Enabled(page), r.box ? "4 2 " : "1 ");
+    Eq(what + ": page result", page.nResult, r.box ? PageResultFailed : 0);
+    Check(!page.bClosed && !TempCopyLeft(), what + ": page stays, library copy gone");
+    CheckReleased(what);
+  }
+
+  // No msiexec in the system folder: failed, nothing started.
+  Clean();
+  auto sys = seam::hook::GetSystemDirectoryA;
+  seam::hook::GetSystemDirectoryA = [](LPSTR b, UINT) -> UINT { return ::GetTempPathA(MAX_PATH, b); };
+  RunPage none;
+  RunSetup(none, Settings("ZoMEL", "sa", "pw", false));
+  seam::hook::GetSystemDirectoryA = sys;
+  Eq("no msiexec: started", (long long)seam::S().commands.size(), 0);
+  Eq("no msiexec: result", none.nResult, PageResultFailed);
+  Eq("no msiexec: text", none.sMessage, kErrorText);
+
+  // The restart road: the resume entries, the question, the restart.
+  const struct {
+    DWORD dwExit;
+    int answer;
+    bool bWorks;   // the restart goes ahead
+    std::string boxes;
+  } roads[] = {
+      {1641, 0, false, ""},
+      {3010, IDNO, false, Box(kQuestion, 36) + "\n" + Box(kManualRestart, 64)},
+      {3010, IDYES, false, Box(kQuestion, 36) + "\n" + Box(kManualRestart, 64)},
+      {3010, IDYES, true, Box(kQuestion, 36)},
+  };
+  for (const auto& r : roads) {
+    Clean();
+    StandInSetup(r.dwExit, 0);
+    seam::S().answers = {r.answer};
+    seam::S().restartWorks = r.bWorks;
+    RunPage page;
+    const bool bReturned = RunSetup(page, Settings("ZoMEL", "sa", "vormasi17", false));
+    const std::string what = "restart road " + std::to_string(r.dwExit) + " answer " + std::to_string(r.answer) +
+                             (r.bWorks ? " restarting" : "");
+    Eq(what + ": boxes", Boxes(), r.boxes);
+    Eq(what + ": restarts asked", seam::S().restarts, r.answer == IDYES ? 1 : 0);
+    Eq(what + ": ends the program", !bReturned, r.bWorks);
+    Eq(what + ": page", std::to_string(page.nResult) + (page.bClosed ? " closed" : ""), r.bWorks ? "0" : "4 closed");
+    std::string entry, data;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    Eq(what + ": Run entry", entry, ResumeEntry(" /Config 46362.5") + '\0');
+    RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, &data);
+    Eq(what + ": resume data", data, ResumeBytes());
+    Check(!TempCopyLeft(), what + ": library copy gone");
+    CheckReleased(what);
+  }
+}
+
+// The runtime page's outcome through its button and timer, the
+// redistributable's stand-in ending with its EXITCODE.TXT.
+UINT_PTR WINAPI QuickTimer(HWND h, UINT_PTR id, UINT, TIMERPROC f) { return ::SetTimer(h, id, 1, f); }
+
+std::string RunRuntimePage(long* pResult) {
+  seam::hook::SetTimer = QuickTimer;   // the page's 100 ms start delay, shortened
+  // Faults count from the button press: the page's own making is not the
+  // runtime setup's.
+  const long failAt = seam::S().failAt;
+  seam::S().failAt = 0;
+  frmInstallMSI page;
+  page.Show(false);
+  seam::S().failAt = failAt;
+  seam::S().calls = 0;
+  page.PressControl(frmInstallMSI::idCmdInstallMSI);
+  seam::S().counts[seam::id_KillTimer] = 0;
+  const DWORD t0 = ::GetTickCount();
+  MSG m;
+  while (page.Loaded() && !seam::S().counts[seam::id_KillTimer] && ::GetTickCount() - t0 < 1000) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
+  }
+  if (pResult) *pResult = page.Result();
+  std::string status = page.Loaded() ? page.Text(frmInstallMSI::idLblInstallInfo + 2) : "(closed)";
+  if (page.Loaded()) ::DestroyWindow(page.hWnd());
+  seam::hook::SetTimer = nullptr;
+  return status;
+}
+
+void RuntimeScenarios() {
+  const std::string kFailedBox = Box(std::string("The MSI installation failed.") + kRunAgain, 64);
+  const std::string kRestartQuestion = Box(
+      "The Microsoft Installer application was installed successfully.\r\nThe system must be rebooted before the "
+      "changes will take effect.\r\n\r\nWould you like to reboot your system now?", 36);
+  const struct {
+    DWORD dwExit;
+    int answer;
+    std::string boxes, status;
+    long result;
+    bool bEntry;
+  } cases[] = {
+      {0, 0, "", "The Microsoft Installer application was successfully installed.\r\n\r\nClick \"Next\" to continue.",
+       0, false},
+      {1603, 0, kFailedBox, "Unable to continue.\r\n\r\nClick \"Finish\" to exit.", 4, false},
+      {1, 0, kFailedBox, "Unable to continue.\r\n\r\nClick \"Finish\" to exit.", 4, false},
+      {3010, IDNO,
+       kRestartQuestion + "\n" + Box(std::string("The install cannot be completed until the system is rebooted.") +
+                                         kRunAgain, 64),
+       "Cannot continue without reboot.\r\n\r\nClick \"Finish\" to exit.", 4, false},
+      {3010, IDYES,
+       kRestartQuestion + "\n" + Box("Windows could not be restarted automatically.\r\n\r\nPlease restart your "
+                                     "system now; the ORV Database Install application will continue after the "
+                                     "restart.", 64),
+       "(closed)", 4, true},
+  };
+  for (const auto& c : cases) {
+    Clean();
+    WriteExitCode(c.dwExit);
+    seam::S().answers = {c.answer};
+    long result = -1;
+    const std::string what = "runtime setup " + std::to_string(c.dwExit) + " answer " + std::to_string(c.answer);
+    Eq(what + ": status", RunRuntimePage(&result), c.status);
+    Eq(what + ": boxes", Boxes(), c.boxes);
+    Eq(what + ": page result", result, c.result);
+    Eq(what + ": started", Join(seam::S().commands),
+       ShortPath(Folder() + "MSI\\INSTMSIW.EXE") + "| /c:\"msiinst.exe /i instmsi.msi /qn\"");
+    std::string entry;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    Eq(what + ": Run entry", entry, c.bEntry ? ResumeEntry(" /MSI") + '\0' : "");
+    CheckReleased(what);
+  }
+  // An exit code that cannot be read counts as still running: a failure.
+  Clean();
+  WriteExitCode(0);
+  seam::S().failOnly = seam::id_GetExitCodeProcess;
+  seam::S().failAt = 1;
+  long result = -1;
+  Eq("runtime setup, exit code unreadable", RunRuntimePage(&result), "Unable to continue.\r\n\r\nClick \"Finish\" to exit.");
+  Eq("runtime setup, exit code unreadable: boxes", Boxes(), kFailedBox);
+  Clean();
+  WriteExitCode(0);
+}
+
+namespace {
+struct TestPage : CPage {
+  TestPage() : CPage(0, false) {}
+  void SetResult(long n) { m_PageResult = n; }
+};
+}  // namespace
+
+void PageScenarios() {
+  // The end of the session and the close command are refused while the page
+  // has no result, and let through once it has one.
+  for (UINT msg : {UINT(WM_QUERYENDSESSION), UINT(WM_CLOSE)}) {
+    Clean();
+    TestPage page;
+    page.Show(false);
+    HWND h = page.hWnd();
+    const std::string what = msg == WM_CLOSE ? "WM_CLOSE" : "WM_QUERYENDSESSION";
+    LRESULT r = ::SendMessageA(h, msg, 0, ENDSESSION_LOGOFF);
+    if (msg == WM_QUERYENDSESSION) Eq(what + " without a result", r, 0);
+    Check(::IsWindow(h) && page.Loaded(), what + " without a result: the page stays");
+    page.SetResult(PageResultNext);
+    r = ::SendMessageA(h, msg, 0, ENDSESSION_LOGOFF);
+    if (msg == WM_QUERYENDSESSION) Check(r != 0, what + " with a result is allowed");
+    if (msg == WM_CLOSE) Check(!page.Loaded() && !::IsWindow(h), what + " with a result closes the page");
+    if (page.Loaded()) ::DestroyWindow(h);
+    Eq(what + ": boxes", Boxes(), "");
+  }
+}
