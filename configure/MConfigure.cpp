@@ -1,7 +1,9 @@
 #include "configure/MConfigure.h"
 #include <cstdio>
+#include <new>
 #include "configure/MAutomation.h"
 #include "platform/Forms.h"
+#include "util/MLog.h"
 #include "util/Util.h"
 
 const char* const kSqlToolsFolder = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\\";
@@ -21,6 +23,7 @@ const char* const kLoginClass = "{10021300-E260-11CF-AE68-00AA004A34D5}";
 const char* const kLoginInterface = "{10021306-E260-11CF-AE68-00AA004A34D5}";
 
 void Report(IConfigurationProgress* oProgress, const char* sText, bool bRepaint) {
+  Log(std::string("Configuration: ") + sText);
   if (!oProgress) return;
   oProgress->ConfigurationCallback(sText);
   if (bRepaint) oProgress->Refresh();
@@ -44,8 +47,11 @@ bool Start(const char* sApplication, const std::string& sCommandLine, const char
   std::vector<char> cmd(sCommandLine.begin(), sCommandLine.end());
   cmd.push_back('\0');
   pi = PROCESS_INFORMATION();
-  return api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                             nullptr, sDirectory, &si, &pi) != FALSE;
+  const bool bStarted = api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE,
+                                            NORMAL_PRIORITY_CLASS, nullptr, sDirectory, &si, &pi) != FALSE;
+  Log(std::string("Configuration: ") + (bStarted ? "started " : "could not start ") +
+      (sApplication ? std::string(sApplication) + " " : std::string()) + sCommandLine);
+  return bStarted;
 }
 
 // Keeps the page painted while the process runs; a time-out only repeats.
@@ -66,8 +72,8 @@ void StartServiceManager(IConfigurationProgress* oProgress) {
     if (FileExists(sManager)) {
       STARTUPINFOA si = EmptyStartupInfo();
       PROCESS_INFORMATION pi;
-      std::string sOwnFolder = App::Path();
-      if (Start(sManager.c_str(), "/n", sOwnFolder.c_str(), si, pi)) {
+      // No folder given: it runs in the wizard's own current folder.
+      if (Start(sManager.c_str(), "/n", nullptr, si, pi)) {
         WaitForProcess(pi, true);
         Report(oProgress, "SQL Manager started successfully....", true);
       }
@@ -121,6 +127,15 @@ void ChangePassword(const AutoRef& oServer, const std::string& sLogin, const std
   AutoRef oLogin = oLogins->CallObject("Item", {AutoText(sLogin)});
   oLogin->Call("SetPassword", {AutoText(sOldPassword), AutoText(sNewPassword)});
   oServer->Call("DisConnect");
+}
+
+void ReportError(const RuntimeError& e) {
+  char sNumber[16];
+  std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
+  Log("Configuration: error " + std::string(sNumber) + " " + e.Description);
+  if (e.Number == 53) return;
+  MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
+         MB_ICONEXCLAMATION, "Custom Database Configuration");
 }
 
 }  // namespace
@@ -185,28 +200,36 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
       std::string sTarget = bDefault ? sComputer
                             : sServerName.find('\\') != std::string::npos ? sServerName
                                                                           : sComputer + "\\" + sServerName;
+      // The engine setup gave sa the settings' password, so that is the old
+      // one. When the application itself logs in as sa, sa keeps it (the
+      // change proves the hand-off credentials) and already is a sysadmin.
       Report(oProgress, "Setting sa password....", false);
       if (bNTAuthentication) {
-        SetLoginPasswordNT(sTarget, kAdminLogin, "", kAdminPassword);
+        SetLoginPasswordNT(sTarget, kAdminLogin, sPassword, kAdminPassword);
+      } else if (Upper(sUserID) == "SA") {
+        SetLoginPassword(sTarget, kAdminLogin, sPassword, sPassword);
       } else {
-        SetLoginPassword(sTarget, kAdminLogin, "", kAdminPassword);
+        SetLoginPassword(sTarget, kAdminLogin, sPassword, kAdminPassword);
         Report(oProgress, "Setting up user login....", false);
         AddServerLogin(sTarget, kAdminLogin, kAdminPassword, sUserID, sPassword, kStandardLogin);
         Report(oProgress, "Setting user password....", false);
         AddLoginToServerRole(sTarget, kAdminLogin, kAdminPassword, sUserID, GetServerRoleName(1));
       }
       bResult = true;
+    } else {
+      Log("Configuration: the service could not be started");
     }
+  } catch (const std::bad_alloc&) {
+    // Out of memory is the platform's run-time error 7: same handler.
+    Screen::SetMousePointer(0);
+    ReportError(RuntimeError{7, "Out of memory"});
+    bResult = false;
   } catch (const RuntimeError& e) {
     Screen::SetMousePointer(0);
-    if (e.Number != 53) {
-      char sNumber[16];
-      std::snprintf(sNumber, sizeof(sNumber), "%ld", e.Number);
-      MsgBox("The following error occured during database configuration: " + e.Description + " " + sNumber,
-             MB_ICONEXCLAMATION, "Custom Database Configuration");
-    }
+    ReportError(e);
     bResult = false;
   }
   Screen::SetMousePointer(0);
+  Log(bResult ? "Configuration: ended" : "Configuration: ended early");
   return bResult;
 }

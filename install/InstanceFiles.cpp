@@ -1,4 +1,5 @@
 #include "install/InstanceFiles.h"
+#include "util/MLog.h"
 
 #include "settings/CRegistry.h"
 #include "util/Util.h"
@@ -38,7 +39,11 @@ std::string Lower(std::string s) {
 
 void TakeInstance(CRegistry& reg, const std::string& sSetupKey, std::vector<std::string>& InstanceFiles) {
   const std::string sCode = reg.ReadOnlyReadSetting(sSetupKey, "ProductCode", SettingValue(""), REG_SZ).AsText();
-  if (!sCode.empty()) RemoveInstanceFile(GetInstanceFileFromProductCode(sCode), InstanceFiles);
+  if (sCode.empty()) return;
+  const std::string sPackage = GetInstanceFileFromProductCode(sCode);
+  Log("Engine setup: product code " + sCode + " found under " + sSetupKey + ": " +
+      (sPackage.empty() ? std::string("not one of ours") : sPackage + " taken"));
+  RemoveInstanceFile(sPackage, InstanceFiles);
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "install/InstanceFiles.h"
 #include "install/SetupWatcher.h"
 #include "pages/CPage.h"
+#include "util/MLog.h"
 #include "util/Restart.h"
 #include "util/Util.h"
 
@@ -67,8 +68,13 @@ void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwR
   const std::string sStamp = ResumeStamp();
   // The data first, then the entry that names it; without both the next
   // start would show the invalid-command-line message instead.
-  if (SaveResumeData(sStamp, ConfigurationData(params)) && !AddResumeEntry("/Config", sStamp))
-    DeleteResumeData(sStamp);
+  const bool bData = SaveResumeData(sStamp, ConfigurationData(params));
+  const bool bEntry = bData && AddResumeEntry("/Config", sStamp);
+  if (bData && !bEntry) DeleteResumeData(sStamp);
+  Log("Restart road: stamp " + sStamp + ", " +
+      (bEntry  ? "resume data and Run entry written"
+       : bData ? "Run entry not written, resume data removed"
+               : "resume data not written, no Run entry"));
   if (dwResult == SetupRestartRequired) {
     if (page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION) != IDNO) {
       if (RequestRestart()) page.EndProgram();
@@ -95,6 +101,7 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
   }
 
   const std::string sPackage = GetAvailableInstanceFile();
+  Log("Engine setup: package " + (sPackage.empty() ? std::string("none free") : sPackage));
   if (sPackage.empty()) {
     page.SetPageResult(PageResultFailed);
     page.ShowMessage(kNoPackage, MB_ICONINFORMATION);
@@ -113,12 +120,15 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
 
   lib.Prepare(sProgramFolder);
   lib.Initialize();
+  Log("Engine setup: " + sSetupProgram +
+      BuildSetupCommandLine(sPackage, params.sServerName, kHiddenText, params.bNTAuthentication, GetLogFolder()));
 
   std::vector<char> command(sCommand.begin(), sCommand.end());
   command.push_back('\0');
   PROCESS_INFORMATION pi = {};
   if (!api::CreateProcessA(sSetupProgram.c_str(), command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                            nullptr, sProgramFolder.c_str(), &si, &pi)) {
+    Log("Engine setup: msiexec could not be started, error " + std::to_string(api::GetLastError()));
     page.SetPageResult(PageResultFailed);
     return true;
   }
@@ -139,14 +149,18 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
     if (rc == WAIT_OBJECT_0 || rc == WAIT_FAILED) break;
   }
 
+  // An exit code that cannot be read counts as a setup still running, which
+  // is a failure: never success, never the restart road.
   DWORD dwExitCode = 0;
-  api::GetExitCodeProcess(pi.hProcess, &dwExitCode);
+  if (!api::GetExitCodeProcess(pi.hProcess, &dwExitCode)) dwExitCode = STILL_ACTIVE;
   api::CloseHandle(pi.hThread);
   api::CloseHandle(pi.hProcess);
   const DWORD dwLibraryCode = lib.Retrieve();
   lib.Release();
 
   const DWORD dwResult = CombineSetupResult(dwExitCode, dwLibraryCode);
+  Log("Engine setup: exit code " + std::to_string(dwExitCode) + ", library code " + std::to_string(dwLibraryCode) +
+      ", result " + std::to_string(dwResult));
   if (dwResult == SetupSucceeded) {
     page.SetInstallMessage(SuccessText());
     page.EnableNavButton(1);

@@ -1,6 +1,7 @@
 // The page framework: what every wizard page does alike.
 #include "pages/CPage.h"
 #include "startup/MMain.h"
+#include "util/MLog.h"
 
 const char* const kFooterText = "Copyright (C) LumeDax. All rights reserved.";
 
@@ -41,7 +42,10 @@ bool ConfirmCancel() {
   int nAnswer = MsgBox(std::string("This action will cancel any remaining operations.") + "\r\n\r\n" +
                            "Are you sure you wish to cancel ?",
                        36, kMsgBoxTitle);
-  if (nAnswer == IDYES) App::End();
+  if (nAnswer == IDYES) {
+    Log("Cancel confirmed");
+    App::End();
+  }
   return false;
 }
 
@@ -202,6 +206,7 @@ void CPage::NavClick(int nIndex) {
       ConfirmCancel();
       break;
     case PageResultFinish:
+      Log("Finish pressed");
       App::End();
     default:
       m_PageResult = nIndex;

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 #include "startup/MMain.h"
+#include "util/MLog.h"
 #include "util/Restart.h"
 #include "util/Util.h"
 
@@ -149,6 +150,11 @@ long frmInstallMSI::InstallMSI() {
         nResult = dwExitCode == 0                       ? RuntimeSetupInstalled
                   : dwExitCode == kExitRestartRequired ? RuntimeSetupRestartRequired
                                                         : RuntimeSetupFailed;
+        Log("Windows Installer setup: " + sSetup + kSetupArguments + ", exit code " + std::to_string(dwExitCode) +
+            ", " + (nResult == RuntimeSetupInstalled ? "installed" : nResult == RuntimeSetupFailed ? "failed"
+                                                                                               : "reboot needed"));
+      } else {
+        Log("Windows Installer setup: " + sSetup + " could not be started");
       }
       Screen::SetMousePointer(0);
     } catch (const std::bad_alloc&) {
@@ -191,7 +197,7 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
         "The system must be rebooted before the changes will take effect." + kCrLf + kCrLf +
         "Would you like to reboot your system now?";
     if (MsgBox(sQuestion, 36, kMsgBoxTitle) == IDYES) {
-      AddResumeEntry("/MSI", "");
+      Log(AddResumeEntry("/MSI", "") ? "Restart road: Run entry /MSI written" : "Restart road: Run entry /MSI not written");
       m_PageResult = PageResultCancel;
       if (!RequestRestart())
         MsgBox(std::string("Windows could not be restarted automatically.") + kCrLf + kCrLf +

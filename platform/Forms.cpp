@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include <cmath>
 #include <vector>
+#include "util/MLog.h"
 
 const FontSpec kArial9 = {"Arial", 9, false};
 const FontSpec kArial825 = {"Arial", 8.25, false};
@@ -80,6 +81,12 @@ struct FormsInternal {
     return nullptr;
   }
   static void Forget(HWND h) {
+    // A modal loop only looks at its form after GetMessageA returns, and a
+    // sent message (BM_CLICK from another program, say) or a timer tick that
+    // ends the form does not make it return: wake the loop, as the dialog
+    // manager does when a dialog ends.
+    for (HWND m : g_ModalStack)
+      if (m == h) api::PostMessageA(nullptr, WM_NULL, 0, 0);
     auto& v = Forms();
     for (size_t i = 0; i < v.size(); ++i)
       if (v[i].first == h) {
@@ -304,6 +311,8 @@ std::string ModulePath() {
 }
 }  // namespace
 
+std::string ExePath() { return ModulePath(); }
+
 std::string Path() {
   std::string s = ModulePath();
   size_t p = s.rfind('\\');
@@ -354,6 +363,7 @@ std::string Environ(const std::string& sName) {
 HINSTANCE Instance() { return (HINSTANCE)api::GetModuleHandleA(nullptr); }
 
 void End() {
+  LogEnd("the program ended");
   api::ExitProcess(0);
   for (;;) {
   }
@@ -369,7 +379,9 @@ void UnhandledError(const RuntimeError& e) {
 int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle) {
   HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
   if (owner && !api::IsWindow(owner)) owner = nullptr;
-  return api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+  const int nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+  Log("Message shown: " + sText + " | answer: " + (nAnswer == IDYES ? "Yes" : nAnswer == IDNO ? "No" : "OK"));
+  return nAnswer;
 }
 
 // ---------------------------------------------------------------- CForm
@@ -716,6 +728,9 @@ LRESULT CForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Unload();
       return 0;
+    case WM_QUERYENDSESSION:
+      // A log-off or shut-down is a close request like any other.
+      return Form_QueryUnload() ? TRUE : FALSE;
     case WM_ERASEBKGND:
       if (!Form_EraseBackground((HDC)wParam)) FormsInternal::FillFace((HDC)wParam, h);
       return 1;

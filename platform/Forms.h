@@ -30,6 +30,7 @@ int MousePointer();
 }  // namespace Screen
 
 namespace App {
+std::string ExePath();        // full path of the running program
 std::string Path();           // folder of the running program (no trailing "\" unless a root)
 std::string Command();        // argument string after the program's own path
 std::string CommandFrom(const std::string& sCommandLine);   // the same, from a whole command line

@@ -32,6 +32,10 @@
   X(UINT, GetDriveTypeA, (LPCSTR lpRootPathName), (lpRootPathName)) \
   X(BOOL, CopyFileA, (LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists), (lpExistingFileName, lpNewFileName, bFailIfExists)) \
   X(BOOL, DeleteFileA, (LPCSTR lpFileName), (lpFileName)) \
+  X(BOOL, MoveFileA, (LPCSTR lpExistingFileName, LPCSTR lpNewFileName), (lpExistingFileName, lpNewFileName)) \
+  X(HANDLE, CreateFileA, (LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile), (lpFileName, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile)) \
+  X(DWORD, SetFilePointer, (HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod), (hFile, lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod)) \
+  X(BOOL, WriteFile, (HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped), (hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped)) \
   X(HMODULE, LoadLibraryA, (LPCSTR lpLibFileName), (lpLibFileName)) \
   X(FARPROC, GetProcAddress, (HMODULE hModule, LPCSTR lpProcName), (hModule, lpProcName)) \
   X(BOOL, FreeLibrary, (HMODULE hLibModule), (hLibModule)) \

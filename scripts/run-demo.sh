@@ -81,14 +81,18 @@ fi
 note "" "Package installed:"
 installed=$(wd_installed_packages)
 note "${installed:-  none}"
-log=$(ws_unix_path 'C:\msde_inst.log')
-note "" "msiexec log: C:\\msde_inst.log"
-if [ -f "$log" ]; then
-  cp "$log" "$out/msde_inst.log"
-  note "  copied to $out/msde_inst.log ($(wc -l < "$log") lines)"
-else
-  note "  not written"
-fi
+# The two logs support asks for, side by side at the root of the first fixed drive.
+for name in msde_inst.log msde_wizard.log; do
+  log=$(ws_unix_path "C:\\$name")
+  note "" "$([ $name = msde_inst.log ] && echo "msiexec's" || echo "the wizard's") log: C:\\$name"
+  if [ -f "$log" ]; then
+    cp "$log" "$out/$name"
+    note "  copied to $out/$name ($(wc -l < "$log") lines)"
+  else
+    note "  not written"
+  fi
+done
+note "" "The wizard's log:" "$(tr -d '\r' < "$out/msde_wizard.log" 2>/dev/null | sed 's/^/  /')"
 note "" "Hand-off key $handoff:"
 values=$(wd_handoff_values "$handoff")
 note "${values:-  (missing)}"

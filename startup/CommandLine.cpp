@@ -7,7 +7,6 @@
 #include "startup/MMain.h"
 #include "util/Util.h"
 
-const char* const kAppTitle = "Tarnwick";
 const char* const kMsgBoxTitle = "Custom Database Configuration";
 const char* const kPageCaption = "ZoMel MSDE Installation and Setup";
 
@@ -182,7 +181,7 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
              "/Config <configuration data>\r\n\r\n"
              "/MSI\r\n\r\n"
              "/MANUALCONFIG",
-             0, kAppTitle);
+             0, App::Title());
       result = RunModeInvalid;
     }
   }
@@ -220,10 +219,12 @@ struct DllVersionInfo {
 typedef HRESULT(CALLBACK* DllGetVersionProc)(DllVersionInfo*);
 }  // namespace
 
-bool MsiRuntimeNeedsUpdate() {
-  if (!DllExportExists("msi", "DllGetVersion")) return true;
+namespace {
+// False when msi.dll or its version cannot be had.
+bool ReadMsiVersion(int32_t& major, int32_t& minor, int32_t& build) {
+  if (!DllExportExists("msi", "DllGetVersion")) return false;
   HMODULE hMsi = api::LoadLibraryA("msi.dll");
-  if (!hMsi) return true;
+  if (!hMsi) return false;
   DllVersionInfo info;
   std::memset(&info, 0, sizeof(info));
   info.cbSize = sizeof(info);
@@ -231,9 +232,22 @@ bool MsiRuntimeNeedsUpdate() {
   if (FARPROC proc = api::GetProcAddress(hMsi, "DllGetVersion"))
     hr = reinterpret_cast<DllGetVersionProc>(reinterpret_cast<void*>(proc))(&info);
   api::FreeLibrary(hMsi);
-  if (hr != 0) return true;
-  int32_t major = int32_t(info.dwMajorVersion), minor = int32_t(info.dwMinorVersion),
-          build = int32_t(info.dwBuildNumber);
+  major = int32_t(info.dwMajorVersion);
+  minor = int32_t(info.dwMinorVersion);
+  build = int32_t(info.dwBuildNumber);
+  return hr == 0;
+}
+}  // namespace
+
+std::string MsiRuntimeVersion() {
+  int32_t major, minor, build;
+  if (!ReadMsiVersion(major, minor, build)) return "not found";
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
+}
+
+bool MsiRuntimeNeedsUpdate() {
+  int32_t major, minor, build;
+  if (!ReadMsiVersion(major, minor, build)) return true;
   if (major < 1) return true;
   if (major == 1 && minor < 10) return true;
   if (build < 1029) return true;

@@ -10,6 +10,9 @@
 #include "startup/MMain.h"
 #include "startup/WizardSequence.h"
 #include "startup/resource.h"
+#include "install/SetupRun.h"
+#include "util/MLog.h"
+#include "util/Util.h"
 
 namespace {
 
@@ -35,34 +38,45 @@ private:
   bool m_bReleasing = false;
 };
 
+long Logged(const char* sPage, long nResult) {
+  Log(std::string("Page ") + sPage + " returned " + std::to_string(nResult));
+  return nResult;
+}
+
 // Each step gets a new page object, released when the step is over.
 struct ProgramPages : WizardPages {
   long Welcome(IPicture*& o, WindowRect* r) override {
     frmWelcome f;
-    return f.DisplayDialog(o, r);
+    Log("Page Welcome shown");
+    return Logged("Welcome", f.DisplayDialog(o, r));
   }
   long InstallMSI(IPicture*& o, WindowRect* r) override {
     frmInstallMSI f;
-    return f.DisplayDialog(o, r);
+    Log("Page Windows Installer shown");
+    return Logged("Windows Installer", f.DisplayDialog(o, r));
   }
   long GetServerInfo(IPicture*& o, WindowRect* r, std::string& s1, std::string& s2, std::string& s3,
                      bool& b) override {
     frmGetServerInfo f;
-    return f.DisplayDialog(o, r, s1, s2, s3, b);
+    Log("Page Server information shown");
+    return Logged("Server information", f.DisplayDialog(o, r, s1, s2, s3, b));
   }
   long ReadyToInstall(IPicture*& o, WindowRect* r) override {
     frmReadyToInstallMSDE f;
-    return f.DisplayDialog(o, r);
+    Log("Page Ready to install shown");
+    return Logged("Ready to install", f.DisplayDialog(o, r));
   }
   long InstallMSDE(IPicture*& o, WindowRect* r, std::string s1, std::string s2, std::string s3,
                    bool b) override {
     frmInstallMSDE f;
-    return f.DisplayDialog(o, r, s1, s2, s3, b);
+    Log("Page Engine setup shown");
+    return Logged("Engine setup", f.DisplayDialog(o, r, s1, s2, s3, b));
   }
   long ConfigureMSDE(IPicture*& o, WindowRect* r, std::string s1, std::string s2, std::string s3,
                      bool b) override {
     frmConfigureMSDE f;
-    return f.DisplayDialog(o, r, s1, s2, s3, b);
+    Log("Page Configure shown");
+    return Logged("Configure", f.DisplayDialog(o, r, s1, s2, s3, b));
   }
 };
 
@@ -102,6 +116,9 @@ void RunWizard(WizardPages& pages) {
   bool bWelcomeDone = false, bCancelled = false, bConfigure = false;
 
   const RunMode eMode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" + App::Command() +
+      "\", run mode " + std::to_string(long(eMode)) + ", Windows version code " + std::to_string(GetOSVersion()) +
+      ", Windows Installer " + MsiRuntimeVersion());
   bool bFullSequence = false;
   switch (eMode) {
     case RunModeInvalid:
@@ -149,6 +166,7 @@ void RunWizard(WizardPages& pages) {
 }
 
 void Main() {
+  LogStart(GetLogFolder());
   ProgramPages pages;
   // A page that cannot be created (no window, say) raises its error outside
   // any window procedure; it ends here as every unhandled error does.
@@ -157,4 +175,5 @@ void Main() {
   } catch (const RuntimeError& e) {
     UnhandledError(e);
   }
+  LogEnd("the wizard closed");
 }

@@ -18,7 +18,6 @@ enum RunMode : long {
   RunModeFull = 10,
 };
 
-extern const char* const kAppTitle;          // title of the invalid-command-line message
 extern const char* const kMsgBoxTitle;       // "Custom Database Configuration"
 extern const char* const kPageCaption;       // "ZoMel MSDE Installation and Setup"
 
@@ -35,5 +34,6 @@ void RemoveResumeEntry();
 void DeleteResumeData(const std::string& sValueName);
 std::string ScrambleString(const std::string& sText);
 bool MsiRuntimeNeedsUpdate();
+std::string MsiRuntimeVersion();              // "major.minor.build", or "not found"
 
 void Main();                                  // the whole run

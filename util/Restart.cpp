@@ -1,4 +1,5 @@
 #include "util/Restart.h"
+#include "util/MLog.h"
 #include "platform/MAPI_Declares.h"
 
 namespace {
@@ -21,5 +22,7 @@ void EnableShutdownPrivilege() {
 
 bool RequestRestart() {
   EnableShutdownPrivilege();
-  return api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
+  const bool bDone = api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
+  Log(bDone ? "Restart requested: accepted by Windows" : "Restart requested: refused by Windows");
+  return bDone;
 }

@@ -1,0 +1,61 @@
+#include "util/MLog.h"
+#include <cstdio>
+#include "platform/MAPI_Declares.h"
+
+const char* const kLogFileName = "msde_wizard.log";
+const char* const kOldLogFileName = "msde_wizard.old";
+const char* const kHiddenText = "****";
+
+namespace {
+const DWORD kMaxLogBytes = 1024 * 1024;
+std::string g_sLogPath;   // empty until LogStart
+bool g_bEnded = false;
+}  // namespace
+
+void LogStart(const std::string& sFolder) {
+  g_sLogPath = sFolder + kLogFileName;
+  g_bEnded = false;
+  WIN32_FIND_DATAA fd;
+  HANDLE hFind = api::FindFirstFileA(g_sLogPath.c_str(), &fd);
+  if (hFind == INVALID_HANDLE_VALUE) return;
+  api::FindClose(hFind);
+  if (fd.nFileSizeHigh == 0 && fd.nFileSizeLow <= kMaxLogBytes) return;
+  const std::string sOld = sFolder + kOldLogFileName;
+  api::DeleteFileA(sOld.c_str());
+  // Where the move fails the log just grows on: losing it would be worse.
+  api::MoveFileA(g_sLogPath.c_str(), sOld.c_str());
+}
+
+void Log(const std::string& sLine) {
+  if (g_sLogPath.empty()) return;
+  // Whoever logs may still want the last error of the call before.
+  const DWORD dwLastError = api::GetLastError();
+  SYSTEMTIME st;
+  api::GetLocalTime(&st);
+  char sStamp[32];
+  std::snprintf(sStamp, sizeof sStamp, "%04u-%02u-%02u %02u:%02u:%02u ", st.wYear, st.wMonth, st.wDay, st.wHour,
+                st.wMinute, st.wSecond);
+  std::string s = sStamp + sLine;
+  // One event, one line: a CR or LF inside (a message's paragraphs) would
+  // start a line without a time.
+  for (char& c : s)
+    if (c == '\r' || c == '\n') c = ' ';
+  s += "\r\n";
+  // Opened and closed per line: nothing stays locked, and a crash loses
+  // nothing already said.
+  HANDLE h = api::CreateFileA(g_sLogPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    DWORD nWritten = 0;
+    if (api::SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+      api::WriteFile(h, s.data(), DWORD(s.size()), &nWritten, nullptr);
+    api::CloseHandle(h);
+  }
+  api::SetLastError(dwLastError);
+}
+
+void LogEnd(const std::string& sHow) {
+  if (g_bEnded) return;
+  Log("End of run: " + sHow);
+  g_bEnded = true;
+}

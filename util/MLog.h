@@ -1,0 +1,15 @@
+// The wizard's own log for support: msde_wizard.log, one line per event,
+// beside the engine setup's msde_inst.log. Writing it never changes what the
+// wizard does: every failure is ignored. Nothing is written before LogStart.
+#pragma once
+#include <string>
+
+extern const char* const kLogFileName;        // "msde_wizard.log"
+extern const char* const kOldLogFileName;     // "msde_wizard.old"
+extern const char* const kHiddenText;         // "****", for passwords
+
+// Picks the folder (ends in "\"); a log larger than 1 MB is kept as the old
+// one and started anew.
+void LogStart(const std::string& sFolder);
+void Log(const std::string& sLine);            // the date and time go first
+void LogEnd(const std::string& sHow);
