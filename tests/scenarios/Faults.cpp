@@ -2,49 +2,40 @@
 // the configuration failing in turn; and every state a power loss can leave
 // on the restart roads, booted again from its Run entry.
 #include <cstdio>
-#include <cstring>
-#include <functional>
 #include "tests/scenarios/Harness.h"
 
 namespace {
-const char kSaved[] = "ZoMEL|sa|vormasi17|False";
-
 struct Road {
   const char* name;
-  std::function<void()> arrange;   // after Clean()
-  std::function<long()> run;       // the outcome: a page result
-  bool bSetup;                     // an engine setup run, with its resume data
+  char kind;       // 's' engine setup, 'r' runtime setup, 'c' configuration
+  DWORD dwExit;    // of every process started
+  int answer;      // to the restart question
+  bool bRestarts;  // the restart goes ahead
 };
-
-long Setup() {
-  RunPage page;
-  RunSetup(page, Settings("ZoMEL", "sa", "vormasi17", false));
-  return page.nResult;
-}
-
 const Road kRoads[] = {
-    {"setup 0", [] { ReplayProcesses(0); }, Setup, true},
-    {"setup 1603", [] { ReplayProcesses(1603); }, Setup, true},
-    {"setup 1641", [] { ReplayProcesses(1641); }, Setup, true},
-    {"setup 3010, yes", [] { ReplayProcesses(3010), seam::S().answers = {IDYES}; }, Setup, true},
-    {"setup 3010, yes, restarting", [] { ReplayProcesses(3010), seam::S().answers = {IDYES}, seam::S().restartWorks = true; },
-     Setup, true},
-    {"setup 3010, no", [] { ReplayProcesses(3010), seam::S().answers = {IDNO}; }, Setup, true},
-    {"runtime 3010, yes", [] { ReplayProcesses(3010), seam::S().answers = {IDYES}; },
-     [] {
-       long n = 0;
-       RunRuntimePage(&n);
-       return n;
-     },
-     false},
-    {"configuration", [] {},
-     [] { return Configure("ZoMEL", "zouser", "pw 1", false, nullptr) ? 1L : 0L; }, false},
+    {"setup 0", 's', 0, 0, false},           {"setup 1603", 's', 1603, 0, false},
+    {"setup 1641", 's', 1641, 0, false},     {"setup 3010, yes", 's', 3010, IDYES, false},
+    {"setup 3010, no", 's', 3010, IDNO, false}, {"setup 3010, yes, restarting", 's', 3010, IDYES, true},
+    {"runtime 3010, yes", 'r', 3010, IDYES, false}, {"configuration", 'c', 0, 0, false},
 };
 
-// One run on its own thread; the outcome is -1 when the program ended.
-void Run(const Road& r, long* outcome, const std::string& what) {
-  *outcome = -1;
-  InThread([&] { *outcome = r.run(); }, what);
+// One run on its own thread after a clean start; the outcome is the page
+// result (for the configuration 1 or 0), -1 when the program ended.
+long Run(const Road& r, long failAt, const std::string& what, std::function<void()> afterWrite = nullptr) {
+  Clean();
+  ReplayProcesses(r.dwExit);
+  seam::S().answers = {r.answer};
+  seam::S().restartWorks = r.bRestarts;
+  seam::S().failAt = failAt;
+  seam::S().afterWrite = afterWrite;
+  long outcome = -1;
+  InThread([&] {
+    RunPage page;
+    if (r.kind == 's') RunSetup(page, Settings("ZoMEL", "sa", "vormasi17", false)), outcome = page.nResult;
+    if (r.kind == 'r') RunRuntimePage(&outcome);
+    if (r.kind == 'c') outcome = Configure("ZoMEL", "zouser", "pw 1", false, nullptr);
+  }, what);
+  return outcome;
 }
 
 struct Snapshot {
@@ -62,77 +53,57 @@ Snapshot Take() {
 
 void FaultScenarios() {
   for (const Road& r : kRoads) {
-    Clean();
-    r.arrange();
-    long outcome = 0;
-    Run(r, &outcome, r.name);
+    const DWORD t0 = ::GetTickCount();
+    Run(r, 0, r.name);
     const long n = seam::S().calls;
     int nFailed = 0;
     for (long i = 1; i <= n; ++i) {
-      const DWORD t0 = ::GetTickCount();
-      Clean();
-      r.arrange();
-      seam::S().failAt = i;
-      Run(r, &outcome, std::string(r.name) + ", call " + std::to_string(i) + " failing");
-      const std::string what = std::string(r.name) + ", call " + std::to_string(i) + " (" +
-                               seam::Name(seam::S().failedId) + ") failing";
-      const int before = nFailed;
-      auto check = [&](bool b, const std::string& s) {
-        if (!b && nFailed++ < 12) Check(false, what + ": " + s);
-      };
+      const long outcome = Run(r, i, std::string(r.name) + ", call " + std::to_string(i) + " failing");
       const seam::State& s = seam::S();
+      const std::string what = std::string(r.name) + ", call " + std::to_string(i) + " (" + seam::Name(s.failedId) + ") failing: ";
+      const int before = nFailed;
+      auto check = [&](bool b, const std::string& text) {
+        if (!b && nFailed++ < 12) Check(false, what + text);
+      };
       // A failed release leaves its one object; nothing else may stay.
       const bool bRelease = s.failedId == seam::id_RegCloseKey || s.failedId == seam::id_CloseHandle ||
                             s.failedId == seam::id_FreeLibrary || s.failedId == seam::id_VariantClear;
       check(bRelease || (s.keys.empty() && s.handles.empty() && s.libraries == 0 && DmoLive() == 0),
             "left open: " + std::to_string(s.keys.size()) + " key(s), " + std::to_string(s.handles.size()) +
-                " handle(s), " + std::to_string(s.libraries) + " librar(ies), " + std::to_string(DmoLive()) +
-                " object(s)");
+                " handle(s), " + std::to_string(s.libraries) + " librar(ies), " + std::to_string(DmoLive()) + " object(s)");
       const Snapshot after = Take();
-      if (r.bSetup)
-        check(after.bRun == !after.resume.empty(), "Run entry and resume data not both written or both absent");
+      if (r.kind == 's') check(after.bRun == !after.resume.empty(), "Run entry and resume data not both there or gone");
       // The program as Windows will find it: the short path, or the long one quoted.
-      const std::string tail = r.bSetup ? " /Config 46362.5" : " /MSI";
+      const std::string tail = r.kind == 's' ? " /Config 46362.5" : " /MSI";
       check(!after.bRun || after.run == ResumeEntry(tail.c_str()) + '\0' ||
                 after.run == "\"" + Folder() + "Tarnwick.exe\"" + tail + '\0',
             "Run entry \"" + after.run + "\"");
-      if (r.bSetup && s.failedId == seam::id_GetExitCodeProcess)
+      if (r.kind == 's' && s.failedId == seam::id_GetExitCodeProcess)
         check(outcome == PageResultFailed, "an unreadable setup result passed for " + std::to_string(outcome));
       if (nFailed == before) Check(true, what);
-      if (::GetTickCount() - t0 > 300) std::printf("  slow: %s, %lu ms\n", what.c_str(), (unsigned long)(::GetTickCount() - t0));
     }
     if (nFailed > 12) Check(false, std::string(r.name) + ": " + std::to_string(nFailed - 12) + " more failures");
-    std::printf("  %s: %ld calls failed in turn\n", r.name, n);
+    std::printf("  %s: %ld calls failed in turn (%lu ms)\n", r.name, n, (unsigned long)(::GetTickCount() - t0));
   }
 }
 
 void PowerLossScenarios() {
-  for (size_t k = 0; k < sizeof kRoads / sizeof kRoads[0]; ++k) {
-    const Road& r = kRoads[k];
-    if (!std::strstr(r.name, "3010") && !std::strstr(r.name, "1641")) continue;
-    Clean();
-    r.arrange();
-    std::vector<Snapshot> states{Take()};
-    seam::S().afterWrite = [&states] { states.push_back(Take()); };
-    long outcome;
-    Run(r, &outcome, r.name);
-    seam::S().afterWrite = nullptr;
+  for (const Road& r : kRoads) {
+    if (r.dwExit != 1641 && r.dwExit != 3010) continue;
+    std::vector<Snapshot> states{Snapshot{false, "", {}}};   // the clean machine
+    Run(r, 0, r.name, [&states] { states.push_back(Take()); });
     Check(states.back().bRun, std::string(r.name) + ": the road writes its Run entry");
     for (size_t i = 0; i < states.size(); ++i) {
       const Snapshot& s = states[i];
       Clean();
       for (const auto& v : s.resume) RegPut(HKEY_LOCAL_MACHINE, kResumeKey, v.first, REG_BINARY, v.second);
       const std::string what = std::string(r.name) + ", power lost after write " + std::to_string(i);
-      if (!s.bRun) {
-        Check(true, what + ": normal start");
-        continue;
-      }
       std::string settings;
-      const RunMode mode = ParseLine(s.run.c_str(), &settings);
+      const RunMode mode = s.bRun ? ParseLine(s.run.c_str(), &settings) : RunModeFull;
       if (mode == RunModeConfig)
-        Eq(what + ": settings", settings, kSaved);
+        Eq(what + ": settings", settings, "ZoMEL|sa|vormasi17|False");
       else
-        Check(mode == RunModeFull || (mode == RunModeMsi && !r.bSetup),
+        Check(mode == RunModeFull || (mode == RunModeMsi && r.kind == 'r'),
               what + ": boots into mode " + std::to_string(mode) + " from \"" + s.run + "\"");
     }
   }

@@ -15,13 +15,9 @@ const char kRecordKey[] = "Software\\LumeDax\\qxMSI_ERR";
 
 std::string Visible(const std::string& s) {
   std::string out;
-  for (unsigned char c : s) {
-    char hex[8];
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c < 32 || c > 126) std::snprintf(hex, sizeof hex, "\\x%02X", c), out += hex;
-    else out += char(c);
-  }
+  char hex[8];
+  for (unsigned char c : s)
+    out += c >= 32 && c < 127 ? std::string(1, char(c)) : (std::snprintf(hex, sizeof hex, "\\x%02X", c), hex);
   return out;
 }
 
@@ -37,7 +33,6 @@ void TellLibrary(const std::string& sLibrary, DWORD dwCode) {
   HMODULE h = ::LoadLibraryA(sLibrary.c_str());
   Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr;
   if (f) f(dwCode, nullptr);
-  else std::printf("stand-in: no MSICBK in %s\n", sLibrary.c_str());
 }
 
 // An ended process per exit code, started once: what a replayed start hands out.
@@ -70,18 +65,17 @@ UINT WINAPI SystemFolder(LPSTR buf, UINT size) {
 }  // namespace
 
 void Check(bool ok, const std::string& what) {
-  if (ok) {
-    ++g_passed;
-    return;
-  }
-  ++g_failed;
-  std::printf("FAILED: %s\n", Visible(what).c_str());
+  if (!ok) std::printf("FAILED: %s\n", what.c_str());
+  ++(ok ? g_passed : g_failed);
 }
 void Eq(const std::string& what, const std::string& got, const std::string& want) {
-  Check(got == want, what + "\n    got:  \"" + got + "\"\n    want: \"" + want + "\"");
+  Check(got == want, what + "\n    got:  \"" + Visible(got) + "\"\n    want: \"" + Visible(want) + "\"");
 }
-void Eq(const std::string& what, long long got, long long want) {
-  Check(got == want, what + ": got " + std::to_string(got) + ", want " + std::to_string(want));
+std::string Boxes() {
+  std::vector<std::string> v;
+  for (const auto& b : seam::S().boxes)
+    v.push_back((b.caption != kMsgBoxTitle ? b.caption + ": " : "") + b.text + " [" + std::to_string(b.flags) + "]");
+  return Join(v);
 }
 std::string Join(const std::vector<std::string>& v, const char* sep) {
   std::string s;
@@ -179,8 +173,6 @@ void CheckReleased(const std::string& what) {
   Eq(what + ": libraries left loaded", s.libraries, 0);
   Eq(what + ": management objects left", DmoLive(), 0);
 }
-
-int RunPage::ShowMessage(const std::string& s, UINT n) { return MsgBox(s, n, kMsgBoxTitle); }
 
 namespace {
 DWORD WINAPI ThreadMain(LPVOID p) {

@@ -13,7 +13,9 @@
 // ---- checks: one line per failure, counted
 void Check(bool ok, const std::string& what);
 void Eq(const std::string& what, const std::string& got, const std::string& want);
-void Eq(const std::string& what, long long got, long long want);
+inline void Eq(const std::string& what, long long got, long long want) {
+  Eq(what, std::to_string(got), std::to_string(want));
+}
 std::string Join(const std::vector<std::string>& v, const char* sep = "\n");
 
 // ---- the machine
@@ -50,20 +52,19 @@ void CheckReleased(const std::string& what);
 
 // ---- the setup run's page, as the wizard's (boxes through MsgBox, the end through App::End)
 struct RunPage : ISetupRunPage {
-  std::string sMessage;
-  std::vector<int> enabled;
+  std::string sMessage, enabled;   // the buttons enabled, "4 2 " say
   long nResult = 0;
   bool bClosed = false;
   int32_t nUnits = 0;
   void SetInstallMessage(const std::string& s) override { sMessage = s; }
-  void EnableNavButton(int n) override { enabled.push_back(n); }
+  void EnableNavButton(int n) override { enabled += std::to_string(n) + " "; }
   void SetProgressBarVisible(bool) override {}
   int32_t BarCurrentPercentage() override { return 0; }
   int32_t BarMaxPercentage() override { return 100; }
   int32_t BarProgressUnits() override { return nUnits; }
   void SetBarProgressUnits(int32_t n) override { nUnits = n; }
   void BarIncrementProgress() override {}
-  int ShowMessage(const std::string& s, UINT n) override;
+  int ShowMessage(const std::string& s, UINT n) override { return MsgBox(s, n, kMsgBoxTitle); }
   long PageResult() override { return nResult; }
   void SetPageResult(long n) override { nResult = n; }
   void ClosePage() override { bClosed = true; }
@@ -92,13 +93,8 @@ std::vector<std::string>& DmoLog();
 int DmoLive();                         // objects not yet released
 void UseDmo();
 void ResetDmo();
+std::string Boxes();                   // the message boxes shown, one "text [flags]" a line
 
 // ---- the scenario groups
-void SetupRunScenarios();
-void RuntimeScenarios();
-void ConfigureScenarios();
-void StartupScenarios();
-void SelectionScenarios();
-void PageScenarios();
-void FaultScenarios();
-void PowerLossScenarios();
+void SetupRunScenarios(), RuntimeScenarios(), ConfigureScenarios(), StartupScenarios(), SelectionScenarios(),
+    PageScenarios(), FaultScenarios(), PowerLossScenarios();

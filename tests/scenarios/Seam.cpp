@@ -13,55 +13,47 @@ const char* const kNames[] = {
 #undef SEAM_NAME
 };
 
-// What a failed call returns, where it is not 0 / FALSE / NULL of its type.
-struct Failure {
-  const char* name;   // a name, or a prefix ending in '*'
+// What a failed call returns where it is not 0 / FALSE / NULL of its type
+// (a name ending in '*' is a prefix). The last four only report: they never fail.
+const struct {
+  const char* name;
   intptr_t value;
-};
-const Failure kFailures[] = {
-    {"Reg*", ERROR_ACCESS_DENIED},
-    {"WaitForSingleObject", (intptr_t)WAIT_FAILED},
-    {"WaitForInputIdle", (intptr_t)WAIT_FAILED},
-    {"GetFileAttributesA", (intptr_t)INVALID_FILE_ATTRIBUTES},
-    {"FindFirstFileA", (intptr_t)INVALID_HANDLE_VALUE},
-    {"Co*", (intptr_t)E_FAIL},
-    {"OleCreatePictureIndirect", (intptr_t)E_FAIL},
-    {"VariantClear", (intptr_t)E_FAIL},
-};
-// Answers that cannot fail: they report, they do not act.
-bool Failable(long id) {
-  for (const char* n : {"GetLastError", "GetCurrentProcess", "GetCurrentProcessId", "GetTickCount"})
-    if (!std::strcmp(kNames[id], n)) return false;
-  return true;
-}
+} kFailures[] = {
+    {"Reg*", ERROR_ACCESS_DENIED}, {"Co*", E_FAIL}, {"OleCreatePictureIndirect", E_FAIL}, {"VariantClear", E_FAIL},
+    {"WaitForSingleObject", WAIT_FAILED}, {"WaitForInputIdle", WAIT_FAILED}, {"FindFirstFileA", -1},
+    {"CreateFileA", -1}, {"GetFileAttributesA", INVALID_FILE_ATTRIBUTES}, {"SetFilePointer", INVALID_SET_FILE_POINTER},
+    {"GetLastError", 0}, {"GetCurrentProcess", 0}, {"GetCurrentProcessId", 0}, {"GetTickCount", 0}};
+const size_t kReportOnly = sizeof kFailures / sizeof kFailures[0] - 4;
 
-intptr_t FailureValue(long id) {
-  for (const Failure& f : kFailures) {
-    size_t n = std::strlen(f.name);
-    if (f.name[n - 1] == '*' ? !std::strncmp(kNames[id], f.name, n - 1) : !std::strcmp(kNames[id], f.name))
-      return f.value;
+// The row of kFailures for the function, or the number of rows.
+size_t FailureRow(long id) {
+  size_t i = 0;
+  for (; i < sizeof kFailures / sizeof kFailures[0]; ++i) {
+    const size_t n = std::strlen(kFailures[i].name);
+    if (kFailures[i].name[n - 1] == '*' ? !std::strncmp(kNames[id], kFailures[i].name, n - 1)
+                                         : !std::strcmp(kNames[id], kFailures[i].name))
+      break;
   }
-  return 0;
-}
-
-bool IsRegistryWrite(long id) {
-  return id == id_RegSetValueExA || id == id_RegDeleteValueA || id == id_RegDeleteKeyA ||
-         id == id_RegCreateKeyExA || id == id_RegCreateKeyA;
+  return i;
 }
 
 // True when this call is the one to fail.
 bool Enter(long id, bool bFailable) {
   State& s = S();
   ++s.counts[id];
-  if (!bFailable || !Failable(id) || (s.failOnly >= 0 && id != s.failOnly)) return false;
-  if (++s.calls != s.failAt) return false;
+  const size_t row = FailureRow(id);
+  if (!bFailable || (row >= kReportOnly && row < kReportOnly + 4) || (s.failOnly >= 0 && id != s.failOnly) ||
+      ++s.calls != s.failAt)
+    return false;
   s.failedId = id;
   ::SetLastError(ERROR_ACCESS_DENIED);
   return true;
 }
 
 void After(long id) {
-  if (IsRegistryWrite(id) && S().afterWrite) S().afterWrite();
+  if ((id == id_RegSetValueExA || id == id_RegDeleteValueA || id == id_RegDeleteKeyA || id == id_RegCreateKeyExA ||
+       id == id_RegCreateKeyA) && S().afterWrite)
+    S().afterWrite();
 }
 
 template <class R, class F>
@@ -72,10 +64,10 @@ R Call(long id, F f) {
     After(id);
   } else {
     if (Enter(id, true)) {
-      if constexpr (std::is_pointer_v<R>)
-        return reinterpret_cast<R>(FailureValue(id));
-      else
-        return R(FailureValue(id));
+      const size_t row = FailureRow(id);
+      const intptr_t v = row < kReportOnly ? kFailures[row].value : 0;
+      if constexpr (std::is_pointer_v<R>) return reinterpret_cast<R>(v);
+      else return R(v);
     }
     R r = f();
     After(id);
@@ -85,9 +77,9 @@ R Call(long id, F f) {
 
 // ---- what the seam always watches or answers
 
-bool Predefined(HKEY h) { return (uintptr_t)h >= 0x80000000u && (uintptr_t)h <= 0x800000FFu; }
 LONG Opened(LONG rc, HKEY hParent, PHKEY phk) {
-  if (rc == ERROR_SUCCESS && phk && *phk != hParent && !Predefined(*phk)) S().keys.insert(*phk);
+  const uintptr_t h = phk ? (uintptr_t)*phk : 0;
+  if (rc == ERROR_SUCCESS && h && *phk != hParent && (h < 0x80000000u || h > 0x800000FFu)) S().keys.insert(*phk);
   return rc;
 }
 LONG WINAPI OpenEx(HKEY h, LPCSTR sub, DWORD o, REGSAM sam, PHKEY phk) {
@@ -99,10 +91,7 @@ LONG WINAPI CreateEx(HKEY h, LPCSTR sub, DWORD r, LPSTR c, DWORD o, REGSAM sam, 
 }
 LONG WINAPI Open(HKEY h, LPCSTR sub, PHKEY phk) { return Opened(::RegOpenKeyA(h, sub, phk), h, phk); }
 LONG WINAPI Create(HKEY h, LPCSTR sub, PHKEY phk) { return Opened(::RegCreateKeyA(h, sub, phk), h, phk); }
-LONG WINAPI Close(HKEY h) {
-  S().keys.erase(h);
-  return ::RegCloseKey(h);
-}
+LONG WINAPI Close(HKEY h) { return S().keys.erase(h), ::RegCloseKey(h); }
 LONG WINAPI Set(HKEY h, LPCSTR name, DWORD r, DWORD type, const BYTE* data, DWORD cb) {
   S().writes.push_back(std::string(name ? name : "") + "|" + std::to_string(type) + "|" +
                        std::string((const char*)data, data ? cb : 0));
@@ -122,18 +111,14 @@ BOOL WINAPI CloseH(HANDLE h) {
 }
 HMODULE WINAPI Load(LPCSTR name) {
   HMODULE h = ::LoadLibraryA(name);
-  if (h) ++S().libraries;
-  return h;
+  return S().libraries += h ? 1 : 0, h;
 }
-BOOL WINAPI Free(HMODULE h) {
-  if (h) --S().libraries;
-  return ::FreeLibrary(h);
-}
+BOOL WINAPI Free(HMODULE h) { return S().libraries -= h ? 1 : 0, ::FreeLibrary(h); }
 int WINAPI Box(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
   State& s = S();
   s.boxes.push_back({text ? text : "", caption ? caption : "", flags});
   if (s.answers.empty()) return IDOK;
-  int a = s.answers.front();
+  const int a = s.answers.front();
   s.answers.erase(s.answers.begin());
   return a;
 }
@@ -161,30 +146,15 @@ namespace hook {
 MAPI_FUNCTIONS(SEAM_HOOK)
 #undef SEAM_HOOK
 // The watchers and answers in place from the start.
-struct Defaults {
-  Defaults() {
-    RegOpenKeyExA = OpenEx;
-    RegCreateKeyExA = CreateEx;
-    RegOpenKeyA = Open;
-    RegCreateKeyA = Create;
-    RegCloseKey = Close;
-    RegSetValueExA = Set;
-    CreateProcessA = Start;
-    CloseHandle = CloseH;
-    LoadLibraryA = Load;
-    FreeLibrary = Free;
-    MessageBoxA = Box;
-    ExitWindowsEx = Restart;
-    ExitProcess = End;
-  }
-} g_defaults;
+const bool g_defaults = (RegOpenKeyExA = OpenEx, RegCreateKeyExA = CreateEx, RegOpenKeyA = Open,
+                         RegCreateKeyA = Create, RegCloseKey = Close, RegSetValueExA = Set, CreateProcessA = Start,
+                         CloseHandle = CloseH, LoadLibraryA = Load, FreeLibrary = Free, MessageBoxA = Box,
+                         ExitWindowsEx = Restart, ExitProcess = End, true);
 }  // namespace hook
 }  // namespace seam
 
-#define SEAM_FORWARD(ret, name, params, args)                                            \
-  ret api::name params {                                                                 \
-    return seam::Call<ret>(seam::id_##name, [&]() -> ret {                               \
-      return seam::hook::name ? seam::hook::name args : ::name args;                     \
-    });                                                                                  \
+#define SEAM_FORWARD(ret, name, params, args)                                                                  \
+  ret api::name params {                                                                                       \
+    return seam::Call<ret>(seam::id_##name, [&]() -> ret { return seam::hook::name ? seam::hook::name args : ::name args; }); \
   }
 MAPI_FUNCTIONS(SEAM_FORWARD)

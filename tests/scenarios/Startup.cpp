@@ -93,7 +93,7 @@ void StartupScenarios() {
          std::vector<std::string> v;
          for (const auto& b : seam::S().boxes) v.push_back(b.text + " [" + b.caption + " " + std::to_string(b.flags) + "]");
          return v;
-       }()), c.mode == RunModeInvalid ? std::string(kInvalid) + " [Tarnwick 0]" : "");
+       }()), c.mode == RunModeInvalid ? std::string(kInvalid) + " [scenarios 0]" : "");
     Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr), what + ": the Run entry is removed");
     Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr), what + ": other Run entries stay");
     CheckReleased(what);
