@@ -16,12 +16,7 @@ const char kTools[] = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\
 const char kStarted[] = "SQL Server service started successfully....";
 const char kSetSa[] = "Setting sa password....";
 
-BOOL WINAPI Windows98(LPOSVERSIONINFOA v) {
-  v->dwPlatformId = 1;
-  v->dwMajorVersion = 4;
-  v->dwMinorVersion = 10;
-  return TRUE;
-}
+BOOL WINAPI Windows98(LPOSVERSIONINFOA v) { return v->dwPlatformId = 1, v->dwMajorVersion = 4, v->dwMinorVersion = 10, TRUE; }
 }  // namespace
 
 // One configuration with every process replayed as ended at once.
@@ -93,9 +88,7 @@ void ConfigureScenarios() {
       {"Default", true, " -Action 1 -Silent 1 -Server HOST -Service MSSQL", "HOST"},
   };
   const std::string scm = std::string(kTools) + "scm.exe";
-  for (std::string dir : {"C:\\Program Files\\Microsoft SQL Server", "C:\\Program Files\\Microsoft SQL Server\\80",
-                                 "C:\\Program Files\\Microsoft SQL Server\\80\\Tools", kTools})
-    ::CreateDirectoryA(dir.c_str(), nullptr);
+  for (size_t i = 3; (i = scm.find('\\', i + 1)) != std::string::npos;) ::CreateDirectoryA(scm.substr(0, i).c_str(), nullptr);
   ::CloseHandle(::CreateFileA(scm.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   for (const auto& s : services) {
     Clean();
@@ -112,8 +105,6 @@ void ConfigureScenarios() {
   seam::hook::SysAllocString = [](const OLECHAR*) -> BSTR { throw std::bad_alloc(); };
   Check(!Configure("ZoMEL", "zouser", "pw", false, nullptr), "out of memory: fails");
   seam::hook::SysAllocString = nullptr;
-  Eq("out of memory: boxes", seam::S().boxes.empty() ? "" : seam::S().boxes[0].text + " [" + seam::S().boxes[0].caption + "]",
-     "The following error occured during database configuration: Out of memory 7 [Custom Database Configuration]");
-  Eq("out of memory: box flags", seam::S().boxes.empty() ? 0 : seam::S().boxes[0].flags, MB_ICONEXCLAMATION);
+  Eq("out of memory: boxes", Boxes(), "The following error occured during database configuration: Out of memory 7 [48]");
   CheckReleased("out of memory");
 }

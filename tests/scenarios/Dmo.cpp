@@ -1,7 +1,7 @@
 // Recording management objects behind CoCreateInstance: the server and the
 // new login, with the collections and items reached from the server. Each
 // call is one log line, e.g. Logins.Item("sa") or NewLogin.Type = 2.
-#include <cstring>
+#include <algorithm>
 #include "tests/scenarios/Harness.h"
 
 namespace {
@@ -22,46 +22,33 @@ public:
   explicit Dmo(const std::string& name) : m_name(name) { ++g_live; }
   const std::string m_name;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override { return *ppv = this, AddRef(), S_OK; }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
   ULONG STDMETHODCALLTYPE Release() override {
-    if (--m_refs) return m_refs;
-    --g_live;
-    delete this;
-    return 0;
+    const ULONG n = --m_refs;
+    if (!n) --g_live, delete this;
+    return n;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-    const std::string name = Narrow(names[0]);
-    for (size_t i = 0; i < g_members.size(); ++i)
-      if (g_members[i] == name) return ids[0] = DISPID(i + 1), S_OK;
-    g_members.push_back(name);
-    ids[0] = DISPID(g_members.size());
-    return S_OK;
+    auto it = std::find(g_members.begin(), g_members.end(), Narrow(names[0]));
+    if (it == g_members.end()) it = g_members.insert(it, Narrow(names[0]));
+    return ids[0] = DISPID(it - g_members.begin() + 1), S_OK;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* dp, VARIANT* result,
                                    EXCEPINFO*, UINT*) override {
     const std::string member = g_members.at(size_t(id - 1));
     std::string args;
     for (UINT i = dp->cArgs; i-- > 0;) args += std::string(args.empty() ? "" : ", ") + Show(dp->rgvarg[i]);
-    if (flags & DISPATCH_PROPERTYPUT) {
-      g_log.push_back(m_name + "." + member + " = " + args);
-      return S_OK;
-    }
-    g_log.push_back(m_name + "." + member + "(" + args + ")");
+    const bool bPut = flags & DISPATCH_PROPERTYPUT;
+    g_log.push_back(m_name + "." + member + (bPut ? " = " + args : "(" + args + ")"));
+    if (bPut) return S_OK;
     const char* child = member == "Logins" ? "Logins"
                         : member == "ServerRoles" ? "ServerRoles"
                         : member != "Item" ? nullptr
                         : m_name == "Logins" ? "Login" : "ServerRole";
-    if (child && result) {
-      V_VT(result) = VT_DISPATCH;
-      V_DISPATCH(result) = new Dmo(child);
-    }
+    if (child && result) V_VT(result) = VT_DISPATCH, V_DISPATCH(result) = new Dmo(child);
     return S_OK;
   }
 

@@ -31,7 +31,7 @@ long Run(const Road& r, long failAt, const std::string& what, std::function<void
   long outcome = -1;
   InThread([&] {
     RunPage page;
-    if (r.kind == 's') RunSetup(page, Settings("ZoMEL", "sa", "vormasi17", false)), outcome = page.nResult;
+    if (r.kind == 's') RunSetup(page, InstallParameters{"ZoMEL", "sa", "vormasi17", false}), outcome = page.nResult;
     if (r.kind == 'r') RunRuntimePage(&outcome);
     if (r.kind == 'c') outcome = Configure("ZoMEL", "zouser", "pw 1", false, nullptr);
   }, what);

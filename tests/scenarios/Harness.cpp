@@ -50,17 +50,10 @@ HANDLE Exited(DWORD dwExit) {
 }
 
 void WINAPI Clock(LPSYSTEMTIME st) { *st = SYSTEMTIME{2026, 12, 0, 6, 12, 0, 0, 0}; }
-BOOL WINAPI ComputerName(LPSTR buf, LPDWORD size) {
-  if (*size < 5) return FALSE;
-  std::strcpy(buf, "HOST");
-  *size = 4;
-  return TRUE;
-}
+BOOL WINAPI ComputerName(LPSTR buf, LPDWORD size) { return *size >= 5 && ((void)std::strcpy(buf, "HOST"), (*size = 4) != 0); }
 UINT WINAPI SystemFolder(LPSTR buf, UINT size) {
-  std::string s = Folder() + "sys";
-  if (size <= s.size()) return UINT(s.size() + 1);
-  std::strcpy(buf, s.c_str());
-  return UINT(s.size());
+  const std::string s = Folder() + "sys";
+  return size <= s.size() ? UINT(s.size() + 1) : (std::strcpy(buf, s.c_str()), UINT(s.size()));
 }
 }  // namespace
 
@@ -131,11 +124,7 @@ std::map<std::string, std::string> RegValues(HKEY root, const std::string& key) 
   ::RegCloseKey(h);
   return values;
 }
-std::string Bytes(std::initializer_list<int> b) {
-  std::string s;
-  for (int c : b) s += char(c);
-  return s;
-}
+std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), b.end()); }
 
 void Clean() {
   RegDrop(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
@@ -168,10 +157,8 @@ void StandInSetup(DWORD dwExit, DWORD dwLibrary) {
 
 void CheckReleased(const std::string& what) {
   const seam::State& s = seam::S();
-  Eq(what + ": registry keys left open", (long long)s.keys.size(), 0);
-  Eq(what + ": process handles left open", (long long)s.handles.size(), 0);
-  Eq(what + ": libraries left loaded", s.libraries, 0);
-  Eq(what + ": management objects left", DmoLive(), 0);
+  Eq(what + ": keys, handles, libraries, objects left", std::to_string(s.keys.size()) + " " + std::to_string(s.handles.size()) +
+     " " + std::to_string(s.libraries) + " " + std::to_string(DmoLive()), "0 0 0 0");
 }
 
 namespace {
@@ -201,15 +188,6 @@ bool RunSetup(RunPage& page, const InstallParameters& p) {
   return InThread([&] { RunEngineSetup(page, p, App::Path()); });
 }
 
-InstallParameters Settings(const char* server, const char* user, const char* password, bool nt) {
-  InstallParameters p;
-  p.sServerName = server;
-  p.sUserID = user;
-  p.sPassword = password;
-  p.bNTAuthentication = nt;
-  return p;
-}
-
 int main(int argc, char** argv) {
   const std::string self = ModulePath();
   if (self.size() >= 11 && !_stricmp(self.c_str() + self.size() - 11, "msiexec.exe")) {
@@ -224,7 +202,6 @@ int main(int argc, char** argv) {
     return int(dwExit);
   }
   if (argc == 3 && !std::strcmp(argv[1], "/exit")) return std::atoi(argv[2]);
-
 
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   ::CreateDirectoryA((Folder() + "sys").c_str(), nullptr);

@@ -76,7 +76,6 @@ struct RunPage : ISetupRunPage {
 bool InThread(const std::function<void()>& f, const std::string& what = "a run");
 // One engine setup run; false when it ended the program.
 bool RunSetup(RunPage& page, const InstallParameters& p);
-InstallParameters Settings(const char* server, const char* user, const char* password, bool nt);
 
 // A start with this command line (program and arguments): the run mode and
 // the settings afterwards as configuration data (from srv|usr|pwd|True).

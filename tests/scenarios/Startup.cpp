@@ -1,5 +1,6 @@
 // The command line, the resume data in the real registry, the hand-off key,
 // and the choice of the instance package from the product codes installed.
+#include <shlwapi.h>
 #include "install/InstanceFiles.h"
 #include "settings/HandOff.h"
 #include "tests/scenarios/Harness.h"
@@ -8,20 +9,9 @@ namespace {
 const char kInvalid[] =
     "Invalid command line paramiters.\r\n\r\nThe following are valid parameters:\r\n\r\n"
     "/Config <configuration data>\r\n\r\n/MSI\r\n\r\n/MANUALCONFIG";
-const char kBefore[] = "srv|usr|pwd|True";   // the settings before a parse
 
 std::string g_line;
 LPSTR WINAPI CommandLine() { return &g_line[0]; }
-
-struct Parsed {
-  RunMode mode;
-  std::string settings;
-};
-Parsed Parse(const std::string& line) {
-  Parsed r;
-  r.mode = ParseLine(line, &r.settings);
-  return r;
-}
 
 void PlantRunEntries() {
   RegPut(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, REG_SZ, std::string("C:\\SETUP\\TARNWICK.EXE /MSI") + '\0');
@@ -51,7 +41,7 @@ const char kInstances[] = "SOFTWARE\\Microsoft\\Microsoft SQL Server";
 RunMode ParseLine(const std::string& line, std::string* settings) {
   g_line = line;
   seam::hook::GetCommandLineA = CommandLine;
-  InstallParameters p = Settings("srv", "usr", "pwd", true);
+  InstallParameters p{"srv", "usr", "pwd", true};
   RunMode mode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
   seam::hook::GetCommandLineA = nullptr;
   *settings = ConfigurationData(p);
@@ -70,30 +60,19 @@ void StartupScenarios() {
     const char* line;
     RunMode mode;
   } switches[] = {
-      {"", RunModeFull},
-      {"/msi", RunModeMsi},
-      {"/Msi extra", RunModeMsi},
-      {"x/msiy", RunModeMsi},
-      {"/ManualConfig", RunModeManualConfig},
-      {"/manualconfig /msi", RunModeManualConfig},
-      {"/x", RunModeInvalid},
-      {"/ms i", RunModeInvalid},
-      {"/config", RunModeInvalid},
-      {"/config    ", RunModeInvalid},
+      {"", RunModeFull}, {"/msi", RunModeMsi}, {"/Msi extra", RunModeMsi}, {"x/msiy", RunModeMsi},
+      {"/ManualConfig", RunModeManualConfig}, {"/manualconfig /msi", RunModeManualConfig}, {"/x", RunModeInvalid},
+      {"/ms i", RunModeInvalid}, {"/config", RunModeInvalid}, {"/config    ", RunModeInvalid},
       {"/config 99", RunModeInvalid},   // names no data
   };
   for (const auto& c : switches) {
     Clean();
     PlantRunEntries();
     const std::string what = std::string("command line \"") + c.line + "\"";
-    Parsed r = Parse(std::string("C:\\SETUP\\TARNWICK.EXE ") + c.line);
-    Eq(what + ": mode", r.mode, c.mode);
-    Eq(what + ": settings", r.settings, kBefore);
-    Eq(what + ": boxes", Join([] {
-         std::vector<std::string> v;
-         for (const auto& b : seam::S().boxes) v.push_back(b.text + " [" + b.caption + " " + std::to_string(b.flags) + "]");
-         return v;
-       }()), c.mode == RunModeInvalid ? std::string(kInvalid) + " [scenarios 0]" : "");
+    std::string settings;
+    Eq(what + ": mode", ParseLine(std::string("C:\\SETUP\\TARNWICK.EXE ") + c.line, &settings), c.mode);
+    Eq(what + ": settings", settings, "srv|usr|pwd|True");
+    Eq(what + ": boxes", Boxes(), c.mode == RunModeInvalid ? "scenarios: " + std::string(kInvalid) + " [0]" : "");
     Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr), what + ": the Run entry is removed");
     Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr), what + ": other Run entries stay");
     CheckReleased(what);
@@ -104,11 +83,7 @@ void StartupScenarios() {
   Clean();
   Eq("scrambled abc", ScrambleString("abc"), "\x60\x66\x64");
   Check(SaveResumeData(kStamp, "ZoMEL|sa|vormasi17|False"), "resume data written");
-  std::string stored;
-  DWORD type = 0;
-  RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, &stored, &type);
-  Eq("resume data type", type, REG_BINARY);
-  Eq("resume data bytes", stored, ResumeBytes());
+  Eq("resume data written", Join(seam::S().writes), std::string(kStamp) + "|3|" + ResumeBytes());
 
   // /Config: the named data gives the settings and is deleted, other data
   // stays; hostile data gives no settings and the list of switches.
@@ -134,16 +109,13 @@ void StartupScenarios() {
   for (const auto& c : configs) {
     Clean();
     PlantRunEntries();
-    if (c.type)
-      RegPut(HKEY_LOCAL_MACHINE, kResumeKey, "5", c.type, c.data);
-    else
-      SaveResumeData("5", c.data);
+    c.type ? RegPut(HKEY_LOCAL_MACHINE, kResumeKey, "5", c.type, c.data) : (void)SaveResumeData("5", c.data);
     SaveResumeData("other", "o|p|q|False");
     const std::string what = std::string(c.line) + " with \"" + c.data + "\"";
-    Parsed r = Parse(std::string("TARNWICK.EXE ") + c.line);
-    Eq(what + ": mode", r.mode, c.mode);
+    std::string settings;
+    Eq(what + ": mode", ParseLine(std::string("TARNWICK.EXE ") + c.line, &settings), c.mode);
     // Refused data ends the program: the fields it may have filled are not used.
-    if (c.mode != RunModeInvalid) Eq(what + ": settings", r.settings, c.settings);
+    if (c.mode != RunModeInvalid) Eq(what + ": settings", settings, c.settings);
     Eq(what + ": boxes", (long long)seam::S().boxes.size(), c.mode == RunModeInvalid ? 1 : 0);
     Check(!RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "5", nullptr), what + ": the data is deleted");
     Check(RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "other", nullptr), what + ": other data stays");
@@ -163,7 +135,7 @@ void StartupScenarios() {
       {"", false, "old|old|old|True"},      {"a|b|c|1e", false, "a|b|c|True"},
   };
   for (const auto& c : splits) {
-    InstallParameters p = Settings("old", "old", "old", true);
+    InstallParameters p{"old", "old", "old", true};
     Eq(std::string("split \"") + c.data + "\"",
        SplitConfigurationData(c.data, p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication), c.ok);
     Eq(std::string("split \"") + c.data + "\" fields", ConfigurationData(p), c.fields);
@@ -175,16 +147,8 @@ void StartupScenarios() {
   const char kHandOff[] = "SOFTWARE\\LumeDax\\ZoMel\\Install\\Temp\\Parameters";
   ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kHandOff);
   SaveParameters(false);
-  const struct {
-    const char* name;
-    std::string bytes;
-  } handoff[] = {
-      {"Server", "HOST"}, {"Database", "ZOMEL"}, {"User", "\xE6\xC2"},
-      {"Pwd", "\xEC\xDE\xE4\xDA\xC2\xE6\xD2\x62\x6E"}, {"NtAuth", "0"}, {"MSDE", "Yes"},
-  };
-  std::vector<std::string> want;
-  for (const auto& v : handoff) want.push_back(std::string(v.name) + "|1|" + v.bytes);
-  Eq("hand-off values written", Join(seam::S().writes), Join(want));
+  Eq("hand-off values written", Join(seam::S().writes),
+     "Server|1|HOST\nDatabase|1|ZOMEL\nUser|1|\xE6\xC2\nPwd|1|\xEC\xDE\xE4\xDA\xC2\xE6\xD2\x62\x6E\nNtAuth|1|0\nMSDE|1|Yes");
   Eq("hand-off values", (long long)RegValues(HKEY_LOCAL_MACHINE, kHandOff).size(), 6);
   seam::S().writes.clear();
   SaveParameters(true);
@@ -193,10 +157,16 @@ void StartupScenarios() {
 }
 
 void SelectionScenarios() {
-  // Installed instances: the default one ("" below) and named ones, each
-  // with its product code. The lowest package whose code is not installed.
+  // Installed instances, the default one named "", each with its product
+  // code: the lowest package whose code is not installed.
+  typedef std::vector<std::pair<std::string, std::string>> Instances;
+  Instances all, allButTenth;
+  for (int i = 0; i < 16; ++i) {
+    all.push_back({i ? "I" + std::to_string(i) : "", kCodes[i]});
+    if (i != 9) allButTenth.push_back(all.back());
+  }
   const struct {
-    std::vector<std::pair<std::string, std::string>> installed;
+    Instances installed;
     const char* package;
   } cases[] = {
       {{}, "SqlRun01.msi"},
@@ -204,39 +174,17 @@ void SelectionScenarios() {
       {{{"", kCodes[1]}, {"SALES", kCodes[0]}}, "SqlRun03.msi"},
       {{{"SALES", "{e09b48b5-e141-427a-ab0c-d3605127224a}"}}, "SqlRun01.msi"},   // codes compare exactly
       {{{"SALES", kCodes[0]}, {"OTHER", ""}}, "SqlRun02.msi"},
-  };
-  auto plant = [](const std::vector<std::pair<std::string, std::string>>& installed) {
-    for (const auto& i : installed)
-      RegPut(HKEY_LOCAL_MACHINE, i.first.empty() ? kDefaultSetup : std::string(kInstances) + "\\" + i.first + "\\Setup",
-             "ProductCode", REG_SZ, i.second + '\0');
-  };
-  auto unplant = [](const std::vector<std::pair<std::string, std::string>>& installed) {
-    for (const auto& i : installed) {
-      if (i.first.empty()) {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDefaultSetup);
-        continue;
-      }
-      ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kInstances) + "\\" + i.first + "\\Setup").c_str());
-      ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kInstances) + "\\" + i.first).c_str());
-    }
+      {allButTenth, "SqlRun10.msi"},
+      {all, ""},
   };
   for (const auto& c : cases) {
     Clean();
-    plant(c.installed);
-    Eq("package with " + std::to_string(c.installed.size()) + " instance(s) planted", GetAvailableInstanceFile(),
-       c.package);
+    for (const auto& i : c.installed)
+      RegPut(HKEY_LOCAL_MACHINE, i.first.empty() ? kDefaultSetup : std::string(kInstances) + "\\" + i.first + "\\Setup",
+             "ProductCode", REG_SZ, i.second + '\0');
+    Eq("package with " + std::to_string(c.installed.size()) + " instance(s)", GetAvailableInstanceFile(), c.package);
     CheckReleased("package selection");
-    unplant(c.installed);
-  }
-  // All sixteen taken, and all but the tenth.
-  for (int gap : {-1, 9}) {
-    std::vector<std::pair<std::string, std::string>> all;
-    for (int i = 0; i < 16; ++i)
-      if (i != gap) all.push_back({i ? "I" + std::to_string(i) : "", kCodes[i]});
-    Clean();
-    plant(all);
-    Eq("package with all but " + std::to_string(gap) + " taken", GetAvailableInstanceFile(),
-       gap < 0 ? "" : "SqlRun10.msi");
-    unplant(all);
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kInstances);
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kDefaultSetup);
   }
 }
