@@ -41,13 +41,9 @@ void ConfigureScenarios() {
     bool nt;
     std::vector<std::string> calls, lines;
   } cases[] = {
-      {"SA", "P w", false,
+      {"Sa", "P w", false,
        {"new Server", "Server.Connect(\"HOST\\ZoMEL\", \"sa\", \"P w\")", "Server.Logins()", "Logins.Item(\"sa\")",
         "Login.SetPassword(\"P w\", \"P w\")", "Server.DisConnect()"},
-       {kStarted, kSetSa}},
-      {"sa", "pw", false,
-       {"new Server", "Server.Connect(\"HOST\\ZoMEL\", \"sa\", \"pw\")", "Server.Logins()", "Logins.Item(\"sa\")",
-        "Login.SetPassword(\"pw\", \"pw\")", "Server.DisConnect()"},
        {kStarted, kSetSa}},
       {"zouser", "pw 1", false,
        {"new Server", "Server.Connect(\"HOST\\ZoMEL\", \"sa\", \"pw 1\")", "Server.Logins()", "Logins.Item(\"sa\")",

@@ -27,14 +27,6 @@ std::string ModulePath() {
   return buf;
 }
 
-// The setup-result library's callback, as the setup's custom action calls it.
-void TellLibrary(const std::string& sLibrary, DWORD dwCode) {
-  typedef LONG(WINAPI * Callback)(DWORD, LPCSTR);
-  HMODULE h = ::LoadLibraryA(sLibrary.c_str());
-  Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr;
-  if (f) f(dwCode, nullptr);
-}
-
 // An ended process per exit code, started once: what a replayed start hands out.
 HANDLE Exited(DWORD dwExit) {
   static std::map<DWORD, HANDLE> ended;
@@ -86,7 +78,7 @@ std::string ShortPath(const std::string& s) {
   return n && n < MAX_PATH ? std::string(buf) : s;
 }
 
-bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data, DWORD* type) {
+bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data) {
   HKEY h;
   if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return false;
   DWORD t = 0, cb = 4096;
@@ -94,7 +86,6 @@ bool RegGet(HKEY root, const std::string& key, const std::string& name, std::str
   bool ok = ::RegQueryValueExA(h, name.c_str(), nullptr, &t, (BYTE*)&buf[0], &cb) == ERROR_SUCCESS;
   ::RegCloseKey(h);
   if (ok && data) *data = buf.substr(0, cb);
-  if (ok && type) *type = t;
   return ok;
 }
 void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
@@ -137,14 +128,13 @@ void Clean() {
   ResetDmo();
 }
 
-void ReplayProcesses(DWORD dwExit, DWORD dwLibrary) {
-  seam::S().fakeStart = [dwExit, dwLibrary](LPPROCESS_INFORMATION pi) -> BOOL {
+void ReplayProcesses(DWORD dwExit) {
+  seam::S().fakeStart = [dwExit](LPPROCESS_INFORMATION pi) -> BOOL {
     HANDLE h = Exited(dwExit), self = ::GetCurrentProcess();
     if (!h || !::DuplicateHandle(self, h, self, &pi->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) ||
         !::DuplicateHandle(self, h, self, &pi->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS))
       return FALSE;
     pi->dwProcessId = pi->dwThreadId = 0;
-    if (dwLibrary) TellLibrary(Folder() + "qxMSI_ERR.dll", dwLibrary);
     return TRUE;
   };
 }
@@ -155,11 +145,12 @@ void StandInSetup(DWORD dwExit, DWORD dwLibrary) {
   seam::S().fakeStart = nullptr;
 }
 
-void CheckReleased(const std::string& what) {
+std::string LeftOpen() {
   const seam::State& s = seam::S();
-  Eq(what + ": keys, handles, libraries, objects left", std::to_string(s.keys.size()) + " " + std::to_string(s.handles.size()) +
-     " " + std::to_string(s.libraries) + " " + std::to_string(DmoLive()), "0 0 0 0");
+  return std::to_string(s.keys.size()) + " " + std::to_string(s.handles.size()) + " " + std::to_string(s.libraries) +
+         " " + std::to_string(DmoLive());
 }
+void CheckReleased(const std::string& what) { Eq(what + ": keys, handles, libraries, objects left", LeftOpen(), "0 0 0 0"); }
 
 namespace {
 DWORD WINAPI ThreadMain(LPVOID p) {
@@ -198,7 +189,10 @@ int main(int argc, char** argv) {
       if (std::fscanf(f, "%lu %lu", &dwExit, &dwLibrary) != 2) dwExit = 1603;
       std::fclose(f);
     }
-    if (dwLibrary) TellLibrary(sys + "..\\qxMSI_ERR.dll", dwLibrary);
+    // The setup's custom action tells the library (beside the medium) the code.
+    typedef LONG(WINAPI * Callback)(DWORD, LPCSTR);
+    HMODULE h = dwLibrary ? ::LoadLibraryA((sys + "..\\qxMSI_ERR.dll").c_str()) : nullptr;
+    if (Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr) f(dwLibrary, nullptr);
     return int(dwExit);
   }
   if (argc == 3 && !std::strcmp(argv[1], "/exit")) return std::atoi(argv[2]);

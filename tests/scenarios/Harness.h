@@ -13,9 +13,7 @@
 // ---- checks: one line per failure, counted
 void Check(bool ok, const std::string& what);
 void Eq(const std::string& what, const std::string& got, const std::string& want);
-inline void Eq(const std::string& what, long long got, long long want) {
-  Eq(what, std::to_string(got), std::to_string(want));
-}
+inline void Eq(const std::string& what, long long got, long long want) { Eq(what, std::to_string(got), std::to_string(want)); }
 std::string Join(const std::vector<std::string>& v, const char* sep = "\n");
 
 // ---- the machine
@@ -31,7 +29,7 @@ std::string ShortPath(const std::string& s);   // the platform's own answer
 // clock, computer name and system folder.
 void Clean();
 // Registry values read and written with the real functions, not the seam.
-bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data, DWORD* type = nullptr);
+bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data);
 void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
 void RegDrop(HKEY root, const std::string& key, const std::string& name);
 std::map<std::string, std::string> RegValues(HKEY root, const std::string& key);
@@ -42,13 +40,13 @@ std::string ResumeBytes();
 std::string ResumeEntry(const char* tail);
 
 // Processes are not started; each start is recorded and answered with a
-// process that has already ended with dwExit (the setup-result library told
-// dwLibrary first, as the engine setup's custom action does).
-void ReplayProcesses(DWORD dwExit, DWORD dwLibrary = 0);
+// process that has already ended with dwExit.
+void ReplayProcesses(DWORD dwExit);
 // The next msiexec stand-in ends with dwExit after telling the library dwLibrary.
 void StandInSetup(DWORD dwExit, DWORD dwLibrary);
-// Nothing left open through the seam: keys, process handles, libraries.
-void CheckReleased(const std::string& what);
+// What is left open through the seam: "keys handles libraries objects".
+std::string LeftOpen();
+void CheckReleased(const std::string& what);   // nothing
 
 // ---- the setup run's page, as the wizard's (boxes through MsgBox, the end through App::End)
 struct RunPage : ISetupRunPage {

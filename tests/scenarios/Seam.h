@@ -22,10 +22,8 @@ MAPI_FUNCTIONS(SEAM_HOOK)
 }
 #undef SEAM_HOOK
 
-
 struct State {
-  long calls = 0;                 // failable calls so far
-  long failAt = 0;                // fail the call with this index (1-based); 0 none
+  long calls = 0, failAt = 0;     // failable calls so far; the one to fail (1-based), 0 none
   long failOnly = -1;             // >= 0: failAt counts only the calls of this function
   long failedId = -1;             // the function that was failed, once it was
   int counts[kFunctions] = {};
@@ -34,15 +32,13 @@ struct State {
   struct Box { std::string text, caption; UINT flags; };
   std::vector<Box> boxes;
   std::vector<int> answers;       // for MessageBoxA, in order; IDOK when none left
-  int libraries = 0;              // LoadLibraryA minus FreeLibrary
+  int libraries = 0, restarts = 0;     // LoadLibraryA minus FreeLibrary; ExitWindowsEx calls
+  bool restartWorks = false;      // ExitWindowsEx reports success (and does nothing), else refuses
   bool ended = false;             // ExitProcess was called: it ends the calling thread only
-  int restarts = 0;               // ExitWindowsEx calls (answered FALSE)
   std::set<HKEY> keys;            // registry keys open now
   std::map<HANDLE, int> handles;  // process and thread handles open now
-  std::function<void()> afterWrite;   // after each registry write
-  bool restartWorks = false;      // ExitWindowsEx reports success (and does nothing)
-  // Set: CreateProcessA is recorded and answered by this instead of a launch.
-  std::function<BOOL(LPPROCESS_INFORMATION)> fakeStart;
+  std::function<void()> afterWrite;    // after each registry write
+  std::function<BOOL(LPPROCESS_INFORMATION)> fakeStart;   // set: answers CreateProcessA instead of a launch
 };
 State& S();
 void Reset();                     // a fresh State (hooks stay as they are)
