@@ -44,10 +44,8 @@ struct Snapshot {
   std::map<std::string, std::string> resume;
 };
 Snapshot Take() {
-  Snapshot s;
-  s.bRun = RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &s.run);
-  s.resume = RegValues(HKEY_LOCAL_MACHINE, kResumeKey);
-  return s;
+  Snapshot s{false, "", RegValues(HKEY_LOCAL_MACHINE, kResumeKey)};
+  return s.bRun = RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &s.run), s;
 }
 }  // namespace
 

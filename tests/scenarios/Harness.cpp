@@ -23,8 +23,7 @@ std::string Visible(const std::string& s) {
 
 std::string ModulePath() {
   char buf[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  return buf;
+  return ::GetModuleFileNameA(nullptr, buf, MAX_PATH), buf;
 }
 
 // An ended process per exit code, started once: what a replayed start hands out.
@@ -68,10 +67,7 @@ std::string Join(const std::vector<std::string>& v, const char* sep) {
   return s;
 }
 
-std::string Folder() {
-  std::string s = ModulePath();
-  return s.substr(0, s.rfind('\\') + 1);
-}
+std::string Folder() { const std::string s = ModulePath(); return s.substr(0, s.rfind('\\') + 1); }
 std::string ShortPath(const std::string& s) {
   char buf[MAX_PATH] = {};
   DWORD n = ::GetShortPathNameA(s.c_str(), buf, MAX_PATH);
@@ -79,27 +75,9 @@ std::string ShortPath(const std::string& s) {
 }
 
 bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data) {
-  HKEY h;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return false;
-  DWORD t = 0, cb = 4096;
-  std::string buf(cb, '\0');
-  bool ok = ::RegQueryValueExA(h, name.c_str(), nullptr, &t, (BYTE*)&buf[0], &cb) == ERROR_SUCCESS;
-  ::RegCloseKey(h);
-  if (ok && data) *data = buf.substr(0, cb);
-  return ok;
-}
-void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
-  HKEY h;
-  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
-    return Check(false, "cannot create " + key);
-  ::RegSetValueExA(h, name.c_str(), 0, type, (const BYTE*)data.data(), DWORD(data.size()));
-  ::RegCloseKey(h);
-}
-void RegDrop(HKEY root, const std::string& key, const std::string& name) {
-  HKEY h;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS) return;
-  ::RegDeleteValueA(h, name.c_str());
-  ::RegCloseKey(h);
+  const auto values = RegValues(root, key);
+  const auto it = values.find(name);
+  return it != values.end() && (!data || (*data = it->second, true));
 }
 std::map<std::string, std::string> RegValues(HKEY root, const std::string& key) {
   std::map<std::string, std::string> values;
@@ -118,12 +96,11 @@ std::map<std::string, std::string> RegValues(HKEY root, const std::string& key) 
 std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), b.end()); }
 
 void Clean() {
-  RegDrop(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
-  for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) RegDrop(HKEY_LOCAL_MACHINE, kResumeKey, v.first);
-  RegDrop(HKEY_CURRENT_USER, kRecordKey, "SetupError");
+  ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+  for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kResumeKey, v.first.c_str());
+  ::SHDeleteValueA(HKEY_CURRENT_USER, kRecordKey, "SetupError");
   char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  ::DeleteFileA((std::string(temp) + "qxMSI_ERR.dll").c_str());
+  ::DeleteFileA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str());
   seam::Reset();
   ResetDmo();
 }
@@ -142,7 +119,6 @@ void ReplayProcesses(DWORD dwExit) {
 void StandInSetup(DWORD dwExit, DWORD dwLibrary) {
   FILE* f = std::fopen((Folder() + "sys\\result.txt").c_str(), "w");
   if (f) std::fprintf(f, "%lu %lu\n", (unsigned long)dwExit, (unsigned long)dwLibrary), std::fclose(f);
-  seam::S().fakeStart = nullptr;
 }
 
 std::string LeftOpen() {

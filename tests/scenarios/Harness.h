@@ -2,6 +2,7 @@
 // and files, reset between cases), processes started for real or replayed,
 // and a setup-run page that behaves as the wizard's own.
 #pragma once
+#include <shlwapi.h>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,18 +25,18 @@ extern const char* const kStamp;       // the resume stamp of the seam's clock
 std::string Folder();                  // the medium: this program's folder, "\" at the end
 std::string ShortPath(const std::string& s);   // the platform's own answer
 
-// A machine as before the wizard: no Run entry, no resume data, no recorded
-// setup result, no private library copy; a fresh seam with the scenarios'
-// clock, computer name and system folder.
+// A machine as before the wizard: no Run entry, resume data, recorded setup
+// result or library copy; a fresh seam.
 void Clean();
-// Registry values read and written with the real functions, not the seam.
+// The real registry, not through the seam.
 bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data);
-void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
-void RegDrop(HKEY root, const std::string& key, const std::string& name);
+inline void RegPut(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  ::SHSetValueA(root, key.c_str(), name.c_str(), type, data.data(), DWORD(data.size()));
+}
 std::map<std::string, std::string> RegValues(HKEY root, const std::string& key);
 std::string Bytes(std::initializer_list<int> b);
-// The resume data stored for ZoMEL|sa|vormasi17|False, and the Run entry
-// naming this medium's program (short path) with the given switches.
+// The resume data of ZoMEL|sa|vormasi17|False; the Run entry naming this
+// medium's program (short path) with the given switches.
 std::string ResumeBytes();
 std::string ResumeEntry(const char* tail);
 
@@ -44,52 +45,49 @@ std::string ResumeEntry(const char* tail);
 void ReplayProcesses(DWORD dwExit);
 // The next msiexec stand-in ends with dwExit after telling the library dwLibrary.
 void StandInSetup(DWORD dwExit, DWORD dwLibrary);
-// What is left open through the seam: "keys handles libraries objects".
-std::string LeftOpen();
-void CheckReleased(const std::string& what);   // nothing
+std::string LeftOpen();   // through the seam: "keys handles libraries objects"
+void CheckReleased(const std::string& what);
 
-// ---- the setup run's page, as the wizard's (boxes through MsgBox, the end through App::End)
+// ---- the setup run's page, as the wizard's
 struct RunPage : ISetupRunPage {
   std::string sMessage, enabled;   // the buttons enabled, "4 2 " say
   long nResult = 0;
   bool bClosed = false;
-  int32_t nUnits = 0;
   void SetInstallMessage(const std::string& s) override { sMessage = s; }
   void EnableNavButton(int n) override { enabled += std::to_string(n) + " "; }
-  void SetProgressBarVisible(bool) override {}
-  int32_t BarCurrentPercentage() override { return 0; }
-  int32_t BarMaxPercentage() override { return 100; }
-  int32_t BarProgressUnits() override { return nUnits; }
-  void SetBarProgressUnits(int32_t n) override { nUnits = n; }
-  void BarIncrementProgress() override {}
   int ShowMessage(const std::string& s, UINT n) override { return MsgBox(s, n, kMsgBoxTitle); }
   long PageResult() override { return nResult; }
   void SetPageResult(long n) override { nResult = n; }
   void ClosePage() override { bClosed = true; }
   [[noreturn]] void EndProgram() override { App::End(); }
+  // The bar is not looked at.
+  void SetProgressBarVisible(bool) override {}
+  int32_t BarCurrentPercentage() override { return 0; }
+  int32_t BarMaxPercentage() override { return 100; }
+  int32_t BarProgressUnits() override { return 0; }
+  void SetBarProgressUnits(int32_t) override {}
+  void BarIncrementProgress() override {}
 };
-// Runs f on a thread of its own, where the program's end (ExitProcess) ends
-// only that thread. False when f ended the program, or an exception other
-// than a run-time error escaped it (reported).
+// Runs f on a thread of its own, which the program's end (ExitProcess) ends.
+// False when f ended the program or an exception escaped (reported).
 bool InThread(const std::function<void()>& f, const std::string& what = "a run");
 // One engine setup run; false when it ended the program.
 bool RunSetup(RunPage& page, const InstallParameters& p);
 
-// A start with this command line (program and arguments): the run mode and
-// the settings afterwards as configuration data (from srv|usr|pwd|True).
+// A start with this command line: the run mode, and the settings
+// (srv|usr|pwd|True before) as configuration data.
 RunMode ParseLine(const std::string& line, std::string* settings);
 // One configuration, every process replayed as ended at once; false when it failed.
 bool Configure(const char* server, const char* user, const char* password, bool nt, std::vector<std::string>* lines);
-// The runtime page's button pressed; the status text once the setup is over
-// ("(closed)" when the page closed itself), and the page result.
+// The runtime page's button pressed: the status text ("(closed)" when the
+// page closed itself) and the page result.
 std::string RunRuntimePage(long* pResult);
 
-// The management objects: CoCreateInstance answers the server and login
-// classes with recording objects. The log holds one line per call.
+// The management objects behind CoCreateInstance (UseDmo): a log line per
+// call, and the objects not yet released.
 std::vector<std::string>& DmoLog();
-int DmoLive();                         // objects not yet released
-void UseDmo();
-void ResetDmo();
+int DmoLive();
+void UseDmo(), ResetDmo();
 std::string Boxes();                   // the message boxes shown, one "text [flags]" a line
 
 // ---- the scenario groups

@@ -82,9 +82,7 @@ LONG Opened(LONG rc, HKEY hParent, PHKEY phk) {
   if (rc == ERROR_SUCCESS && h && *phk != hParent && (h < 0x80000000u || h > 0x800000FFu)) S().keys.insert(*phk);
   return rc;
 }
-LONG WINAPI OpenEx(HKEY h, LPCSTR sub, DWORD o, REGSAM sam, PHKEY phk) {
-  return Opened(::RegOpenKeyExA(h, sub, o, sam, phk), h, phk);
-}
+LONG WINAPI OpenEx(HKEY h, LPCSTR sub, DWORD o, REGSAM sam, PHKEY phk) { return Opened(::RegOpenKeyExA(h, sub, o, sam, phk), h, phk); }
 LONG WINAPI CreateEx(HKEY h, LPCSTR sub, DWORD r, LPSTR c, DWORD o, REGSAM sam, LPSECURITY_ATTRIBUTES sa, PHKEY phk,
                      LPDWORD d) {
   return Opened(::RegCreateKeyExA(h, sub, r, c, o, sam, sa, phk, d), h, phk);
@@ -109,10 +107,7 @@ BOOL WINAPI CloseH(HANDLE h) {
   if (it != S().handles.end() && --it->second == 0) S().handles.erase(it);
   return ::CloseHandle(h);
 }
-HMODULE WINAPI Load(LPCSTR name) {
-  HMODULE h = ::LoadLibraryA(name);
-  return S().libraries += h ? 1 : 0, h;
-}
+HMODULE WINAPI Load(LPCSTR name) { HMODULE h = ::LoadLibraryA(name); return S().libraries += h ? 1 : 0, h; }
 BOOL WINAPI Free(HMODULE h) { return S().libraries -= h ? 1 : 0, ::FreeLibrary(h); }
 int WINAPI Box(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
   State& s = S();
@@ -135,10 +130,7 @@ BOOL WINAPI Restart(UINT, DWORD) {
 }  // namespace
 
 State& S() { return *g_state; }
-void Reset() {
-  delete g_state;
-  g_state = new State;
-}
+void Reset() { delete g_state, g_state = new State; }
 const char* Name(long id) { return id >= 0 && id < kFunctions ? kNames[id] : "-"; }
 
 namespace hook {

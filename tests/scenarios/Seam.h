@@ -1,7 +1,6 @@
-// The scenarios' binding of MAPI_Declares: every api::Name forwards to the
-// real function, with a hook around each call (generated from the X-macro
-// list) for counting, failing the Nth call, replacing one function and
-// watching what the code under test takes and releases.
+// The scenarios' binding of MAPI_Declares, generated from its list: every
+// api::Name calls the real function or its replacement, counted, failable,
+// watched for what the code under test takes and releases.
 #pragma once
 #include <functional>
 #include <map>
