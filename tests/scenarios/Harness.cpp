@@ -128,8 +128,7 @@ std::string LeftOpen() {
 }
 void CheckReleased(const std::string& what) { Eq(what + ": keys, handles, libraries, objects left", LeftOpen(), "0 0 0 0"); }
 
-namespace {
-DWORD WINAPI ThreadMain(LPVOID p) {
+static DWORD WINAPI ThreadMain(LPVOID p) {
   try {
     (*static_cast<const std::function<void()>*>(p))();
   } catch (const RuntimeError&) {   // the program's own handler shows it and ends
@@ -138,7 +137,6 @@ DWORD WINAPI ThreadMain(LPVOID p) {
   }
   return 0;
 }
-}  // namespace
 
 bool InThread(const std::function<void()>& f, const std::string& what) {
   HANDLE h = ::CreateThread(nullptr, 0, ThreadMain, const_cast<std::function<void()>*>(&f), 0, nullptr);
