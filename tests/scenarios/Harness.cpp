@@ -98,7 +98,7 @@ std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), 
 void Clean() {
   ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
   for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kResumeKey, v.first.c_str());
-  ::SHDeleteValueA(HKEY_CURRENT_USER, kRecordKey, "SetupError");
+  RegPut(HKEY_CURRENT_USER, kRecordKey, "SetupError", REG_DWORD, Bytes({0x73, 0xC3, 0, 0}));   // 50035 of a run before
   char temp[MAX_PATH] = {};
   ::DeleteFileA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str());
   seam::Reset();

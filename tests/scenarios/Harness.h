@@ -25,8 +25,8 @@ extern const char* const kStamp;       // the resume stamp of the seam's clock
 std::string Folder();                  // the medium: this program's folder, "\" at the end
 std::string ShortPath(const std::string& s);   // the platform's own answer
 
-// A machine as before the wizard: no Run entry, resume data, recorded setup
-// result or library copy; a fresh seam.
+// A machine as before the wizard: no Run entry, resume data or library copy,
+// an old setup result recorded; a fresh seam.
 void Clean();
 // The real registry, not through the seam.
 bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data);
@@ -48,8 +48,7 @@ void StandInSetup(DWORD dwExit, DWORD dwLibrary);
 std::string LeftOpen();   // through the seam: "keys handles libraries objects"
 void CheckReleased(const std::string& what);
 
-// ---- the setup run's page, as the wizard's
-struct RunPage : ISetupRunPage {
+struct RunPage : ISetupRunPage {   // the setup run's page, as the wizard's
   std::string sMessage, enabled;   // the buttons enabled, "4 2 " say
   long nResult = 0;
   bool bClosed = false;

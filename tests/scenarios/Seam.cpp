@@ -117,8 +117,9 @@ int WINAPI Box(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
   s.answers.erase(s.answers.begin());
   return a;
 }
-BOOL WINAPI Restart(UINT, DWORD) {
-  if (++S().restarts, S().restartWorks) return TRUE;
+BOOL WINAPI Restart(UINT flags, DWORD) {
+  S().restarts += std::to_string(flags) + (S().counts[id_AdjustTokenPrivileges] ? "+" : "-");
+  if (S().restartWorks) return TRUE;
   ::SetLastError(ERROR_PRIVILEGE_NOT_HELD);
   return FALSE;
 }

@@ -31,7 +31,8 @@ struct State {
   struct Box { std::string text, caption; UINT flags; };
   std::vector<Box> boxes;
   std::vector<int> answers;       // for MessageBoxA, in order; IDOK when none left
-  int libraries = 0, restarts = 0;     // LoadLibraryA minus FreeLibrary; ExitWindowsEx calls
+  int libraries = 0;              // LoadLibraryA minus FreeLibrary
+  std::string restarts;           // ExitWindowsEx: its flags, then "+" when the privilege was asked for
   bool restartWorks = false;      // ExitWindowsEx reports success (and does nothing), else refuses
   bool ended = false;             // ExitProcess was called: it ends the calling thread only
   std::set<HKEY> keys;            // registry keys open now
