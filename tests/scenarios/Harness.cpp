@@ -11,7 +11,6 @@ const char* const kStamp = "46362.5";   // 2026-12-06 12:00:00 as a date serial
 
 namespace {
 int g_passed = 0, g_failed = 0;
-const char kRecordKey[] = "Software\\LumeDax\\qxMSI_ERR";
 
 std::string Visible(const std::string& s) {
   std::string out;
@@ -29,15 +28,14 @@ std::string ModulePath() {
 // An ended process per exit code, started once: what a replayed start hands out.
 HANDLE Exited(DWORD dwExit) {
   static std::map<DWORD, HANDLE> ended;
-  if (ended.count(dwExit)) return ended[dwExit];
+  if (HANDLE h = ended[dwExit]) return h;
   STARTUPINFOA si = {sizeof si};
   PROCESS_INFORMATION pi = {};
   std::string cmd = "scenarios /exit " + std::to_string(dwExit);
   if (!::CreateProcessA(ModulePath().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return nullptr;
   ::WaitForSingleObject(pi.hProcess, INFINITE);
-  ::CloseHandle(pi.hThread);
-  return ended[dwExit] = pi.hProcess;
+  return ::CloseHandle(pi.hThread), ended[dwExit] = pi.hProcess;
 }
 
 void WINAPI Clock(LPSYSTEMTIME st) { *st = SYSTEMTIME{2026, 12, 0, 6, 12, 0, 0, 0}; }
@@ -98,7 +96,7 @@ std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), 
 void Clean() {
   ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
   for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kResumeKey, v.first.c_str());
-  RegPut(HKEY_CURRENT_USER, kRecordKey, "SetupError", REG_DWORD, Bytes({0x73, 0xC3, 0, 0}));   // 50035 of a run before
+  RegPut(HKEY_CURRENT_USER, "Software\\LumeDax\\qxMSI_ERR", "SetupError", REG_DWORD, Bytes({0x73, 0xC3, 0, 0}));   // 50035 of a run before
   char temp[MAX_PATH] = {};
   ::DeleteFileA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str());
   seam::Reset();
@@ -166,7 +164,7 @@ int main(int argc, char** argv) {
     // The setup's custom action tells the library (beside the medium) the code.
     typedef LONG(WINAPI * Callback)(DWORD, LPCSTR);
     HMODULE h = dwLibrary ? ::LoadLibraryA((sys + "..\\qxMSI_ERR.dll").c_str()) : nullptr;
-    if (Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr) f(dwLibrary, nullptr);
+    if (Callback f = h ? reinterpret_cast<Callback>(::GetProcAddress(h, "MSICBK")) : nullptr) f(dwLibrary, nullptr), f(1603, nullptr);   // the cause, then the roll-back's code
     return int(dwExit);
   }
   if (argc == 3 && !std::strcmp(argv[1], "/exit")) return std::atoi(argv[2]);

@@ -77,6 +77,11 @@ R Call(long id, F f) {
 
 // ---- what the seam always watches or answers
 
+HANDLE Took(HANDLE h) { return ++S().handles[h], h; }
+void Released(HANDLE h) {
+  auto it = S().handles.find(h);
+  if (it != S().handles.end() && --it->second == 0) S().handles.erase(it);
+}
 LONG Opened(LONG rc, HKEY hParent, PHKEY phk) {
   const uintptr_t h = phk ? (uintptr_t)*phk : 0;
   if (rc == ERROR_SUCCESS && h && *phk != hParent && (h < 0x80000000u || h > 0x800000FFu)) S().keys.insert(*phk);
@@ -99,14 +104,13 @@ BOOL WINAPI Start(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_AT
                   LPVOID env, LPCSTR dir, LPSTARTUPINFOA si, LPPROCESS_INFORMATION pi) {
   S().commands.push_back(std::string(app ? app : "") + "|" + (cmd ? cmd : ""));
   BOOL ok = S().fakeStart ? S().fakeStart(pi) : ::CreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
-  if (ok) ++S().handles[pi->hProcess], ++S().handles[pi->hThread];
+  if (ok) Took(pi->hProcess), Took(pi->hThread);
   return ok;
 }
-BOOL WINAPI CloseH(HANDLE h) {
-  auto it = S().handles.find(h);
-  if (it != S().handles.end() && --it->second == 0) S().handles.erase(it);
-  return ::CloseHandle(h);
-}
+BOOL WINAPI CloseH(HANDLE h) { return Released(h), ::CloseHandle(h); }
+BOOL WINAPI Token(HANDLE p, DWORD a, PHANDLE h) { return ::OpenProcessToken(p, a, h) && Took(*h); }
+HANDLE WINAPI Find(LPCSTR n, LPWIN32_FIND_DATAA d) { HANDLE h = ::FindFirstFileA(n, d); return h == INVALID_HANDLE_VALUE ? h : Took(h); }
+BOOL WINAPI FindEnd(HANDLE h) { return Released(h), ::FindClose(h); }
 HMODULE WINAPI Load(LPCSTR name) { HMODULE h = ::LoadLibraryA(name); return S().libraries += h ? 1 : 0, h; }
 BOOL WINAPI Free(HMODULE h) { return S().libraries -= h ? 1 : 0, ::FreeLibrary(h); }
 int WINAPI Box(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
@@ -141,7 +145,7 @@ MAPI_FUNCTIONS(SEAM_HOOK)
 // The watchers and answers in place from the start.
 const bool g_defaults = (RegOpenKeyExA = OpenEx, RegCreateKeyExA = CreateEx, RegOpenKeyA = Open,
                          RegCreateKeyA = Create, RegCloseKey = Close, RegSetValueExA = Set, CreateProcessA = Start,
-                         CloseHandle = CloseH, LoadLibraryA = Load, FreeLibrary = Free, MessageBoxA = Box,
+                         CloseHandle = CloseH, OpenProcessToken = Token, FindFirstFileA = Find, FindClose = FindEnd, LoadLibraryA = Load, FreeLibrary = Free, MessageBoxA = Box,
                          ExitWindowsEx = Restart, ExitProcess = End, true);
 }  // namespace hook
 }  // namespace seam

@@ -36,7 +36,7 @@ struct State {
   bool restartWorks = false;      // ExitWindowsEx reports success (and does nothing), else refuses
   bool ended = false;             // ExitProcess was called: it ends the calling thread only
   std::set<HKEY> keys;            // registry keys open now
-  std::map<HANDLE, int> handles;  // process and thread handles open now
+  std::map<HANDLE, int> handles;  // process, thread, token and find handles open now
   std::function<void()> afterWrite;    // after each registry write
   std::function<BOOL(LPPROCESS_INFORMATION)> fakeStart;   // set: answers CreateProcessA instead of a launch
 };

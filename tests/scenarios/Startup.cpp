@@ -17,11 +17,7 @@ void PlantRunEntries() {
   RegPut(HKEY_LOCAL_MACHINE, kRunKey, "Other", REG_SZ, std::string("other.exe") + '\0');
 }
 
-std::string Utf16(const std::string& s) {
-  std::string out;
-  for (char c : s) out += c, out += '\0';
-  return out;
-}
+std::string Utf16(const std::string& s) { std::string out; for (char c : s) out += c, out += '\0'; return out; }
 
 const char* const kCodes[16] = {
     "{E09B48B5-E141-427A-AB0C-D3605127224A}", "{689404D2-1C94-44B3-9203-BEC5594FDA7A}",
@@ -69,7 +65,7 @@ void StartupScenarios() {
     PlantRunEntries();
     const std::string what = std::string("command line \"") + c.line + "\"";
     std::string settings;
-    Eq(what + ": mode", ParseLine(std::string("C:\\SETUP\\TARNWICK.EXE ") + c.line, &settings), c.mode);
+    Eq(what + ": mode", ParseLine(std::string("\"C:\\SET UP\\TARNWICK.EXE\"  ") + c.line, &settings), c.mode);
     Eq(what + ": settings", settings, "srv|usr|pwd|True");
     Eq(what + ": boxes", Boxes(), c.mode == RunModeInvalid ? "scenarios: " + std::string(kInvalid) + " [0]" : "");
     Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr), what + ": the Run entry is removed");
