@@ -13,8 +13,8 @@ const char* const kNames[] = {
 #undef SEAM_NAME
 };
 
-// What a failed call returns where it is not 0 / FALSE / NULL of its type
-// (a name ending in '*' is a prefix). The last four only report: they never fail.
+// What a failed call returns where not 0 / FALSE / NULL; a name ending in '*' is a
+// prefix of functions returning LONG (not RegisterClassA, CopyFileA). The last four never fail.
 const struct {
   const char* name;
   intptr_t value;
@@ -26,11 +26,11 @@ const struct {
 const size_t kReportOnly = sizeof kFailures / sizeof kFailures[0] - 4;
 
 // The row of kFailures for the function, or the number of rows.
-size_t FailureRow(long id) {
+size_t FailureRow(long id, bool bLong) {
   size_t i = 0;
   for (; i < sizeof kFailures / sizeof kFailures[0]; ++i) {
     const size_t n = std::strlen(kFailures[i].name);
-    if (kFailures[i].name[n - 1] == '*' ? !std::strncmp(kNames[id], kFailures[i].name, n - 1)
+    if (kFailures[i].name[n - 1] == '*' ? bLong && !std::strncmp(kNames[id], kFailures[i].name, n - 1)
                                          : !std::strcmp(kNames[id], kFailures[i].name))
       break;
   }
@@ -41,7 +41,7 @@ size_t FailureRow(long id) {
 bool Enter(long id, bool bFailable) {
   State& s = S();
   ++s.counts[id];
-  const size_t row = FailureRow(id);
+  const size_t row = FailureRow(id, false);
   if (!bFailable || (row >= kReportOnly && row < kReportOnly + 4) || (s.failOnly >= 0 && id != s.failOnly) ||
       ++s.calls != s.failAt)
     return false;
@@ -64,7 +64,7 @@ R Call(long id, F f) {
     After(id);
   } else {
     if (Enter(id, true)) {
-      const size_t row = FailureRow(id);
+      const size_t row = FailureRow(id, std::is_same_v<R, LONG>);
       const intptr_t v = row < kReportOnly ? kFailures[row].value : 0;
       if constexpr (std::is_pointer_v<R>) return reinterpret_cast<R>(v);
       else return R(v);
