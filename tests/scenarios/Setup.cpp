@@ -171,12 +171,10 @@ void RuntimeScenarios() {
   CheckReleased("runtime version check");
 }
 
-namespace {
 struct TestPage : CPage {
   TestPage() : CPage(0, false) {}
   void SetResult(long n) { m_PageResult = n; }
 };
-}  // namespace
 
 void PageScenarios() {
   // The end of the session and the close command are refused while the page

@@ -2,6 +2,7 @@
 // and the choice of the instance package from the product codes installed.
 #include "install/InstanceFiles.h"
 #include "settings/HandOff.h"
+#include "settings/MReg32.h"
 #include "tests/scenarios/Harness.h"
 
 namespace {
@@ -131,7 +132,12 @@ void StartupScenarios() {
   seam::S().writes.clear();
   SaveParameters(true);
   Eq("hand-off NtAuth, Windows authentication", seam::S().writes.size() > 4 ? seam::S().writes[4] : "", "NtAuth|1|1");
+  Check(StringValueExists(HKEY_LOCAL_MACHINE, kHandOff, "MSDE") && !StringValueExists(HKEY_LOCAL_MACHINE, kHandOff, "None") &&
+            !StringValueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\LumeDax\\None", "MSDE"), "text values found only where they are");
   CheckReleased("hand-off");
+  long nRaised = 0;   // codes of 128 and more cannot be doubled into a byte
+  try { Encrypt("\x7F\x80"); } catch (const RuntimeError& e) { nRaised = e.Number; }
+  Eq("Encrypt of code 128 raises", nRaised, 5);
 }
 
 void SelectionScenarios() {
