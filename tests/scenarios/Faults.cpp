@@ -3,6 +3,7 @@
 // on the restart roads, booted again from its Run entry.
 #include <cstdio>
 #include "tests/scenarios/Harness.h"
+#include "util/MLog.h"
 
 namespace {
 struct Road {
@@ -23,6 +24,7 @@ const Road kRoads[] = {
 // result (for the configuration 1 or 0), -1 when the program ended.
 long Run(const Road& r, long failAt, const std::string& what, std::function<void()> afterWrite = nullptr) {
   Clean();
+  LogStart(Folder());   // the log's own calls fail in turn too
   ReplayProcesses(r.dwExit);
   seam::S().answers = {r.answer};
   seam::S().restartWorks = r.bRestarts;
@@ -52,7 +54,7 @@ Snapshot Take() {
 void FaultScenarios() {
   for (const Road& r : kRoads) {
     const DWORD t0 = ::GetTickCount();
-    Run(r, 0, r.name);
+    const long nNormal = Run(r, 0, r.name);
     const long n = seam::S().calls;
     int nFailed = 0;
     for (long i = 1; i <= n; ++i) {
@@ -71,6 +73,9 @@ void FaultScenarios() {
       check(!after.bRun || after.run == ResumeEntry(tail.c_str()) + '\0' ||
                 after.run == "\"" + Folder() + "Tarnwick.exe\"" + tail + '\0',
             "Run entry \"" + std::string(after.run.c_str()) + "\"");
+      // Only the log writes files: a log that cannot be written changes nothing.
+      if (s.failedId == seam::id_CreateFileA || s.failedId == seam::id_SetFilePointer || s.failedId == seam::id_WriteFile)
+        check(outcome == nNormal, "a failed log write changed the outcome to " + std::to_string(outcome));
       if (r.kind == 's' && s.failedId == seam::id_GetExitCodeProcess)
         check(outcome == PageResultFailed, "an unreadable setup result passed for " + std::to_string(outcome));
     }
