@@ -3,7 +3,7 @@
 #   build/win32  i686 release (Tarnwick.exe for 32-bit Windows)
 #   build/win64  x86_64, run under wine64 by the tests
 #   build/fuzz   the libFuzzer targets of tests/fuzz, with clang
-#   build/native the wizard's logic on the simulated platform, with the sanitizers
+#   build/native the ctest registrations of the wine and fuzz tests
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)

@@ -193,6 +193,8 @@ bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
   const std::string sFolder = App::Path();
   if (sFolder.empty()) return false;
   std::string data = GetShortPath(AddBackslash(sFolder) + "Tarnwick.exe");
+  // Without a short form a blank in the path would split the program name.
+  if (data.find(' ') != std::string::npos) data = "\"" + data + "\"";
   if (!sSwitch.empty()) data += " " + sSwitch;
   if (!sArgument.empty()) data += " " + sArgument;
   return LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);

@@ -1,0 +1,193 @@
+// The engine setup run and the runtime setup page with their stand-ins
+// started for real, and the page framework at the end of the session.
+#include <cstdio>
+#include "pages/frmInstallMSI.h"
+#include "tests/scenarios/Harness.h"
+
+namespace {
+const char kErrorText[] = "Errors occurred durring the install process.\r\n\r\nUnable to continue with server configuration.";
+const char kSuccessText[] = "The SQL Server desktop edition has been successfully installed.\r\n\r\nClick \"Next\" to continue.";
+const char kQuestion[] =
+    "The system must be rebooted before the ORV Database installer can continue with the configuration of "
+    "the MSDE install.\r\n\r\nChoose \"Yes\" to reboot the system now or \"No\" to reboot later.";
+const char kManualRestart[] =
+    "To automatically configure the database server, you must re-start the system with the ORV Database "
+    "installer CD in the CD-ROM drive.  If the ORV Database installer application is not available when the "
+    "system re-starts, you will need to run the ORV Database installer application using the \"/Config\" "
+    "command line switch to configure the database server.  For more information on the \"/Config\" switch, "
+    "see the ORV documentation.\r\n\r\nClick \"OK\" to exit this application.";
+const char kFailed[] = "The MSDE setup failed.";
+const char kTaken[] = "The MSDE setup failed because there is already a server named ZoMEL on this system.";
+const char kRunAgain[] = "\r\n\r\nPlease run the ORV Database Install application again after rebooting your system.";
+
+std::string Box(const std::string& text, UINT flags) { return text + " [" + std::to_string(flags) + "]"; }
+
+bool TempCopyLeft() {
+  char temp[MAX_PATH] = {};
+  return ::GetFileAttributesA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteExitCode(DWORD dwExit) {
+  if (FILE* f = std::fopen((Folder() + "MSI\\EXITCODE.TXT").c_str(), "w")) std::fprintf(f, "%lu\n", (unsigned long)dwExit), std::fclose(f);
+}
+}  // namespace
+
+std::string ResumeEntry(const char* tail) { return ShortPath(Folder() + "Tarnwick.exe") + tail; }
+
+void SetupRunScenarios() {
+  // msiexec's arguments: the default instance has no name; values that would
+  // add properties of their own are quoted.
+  const char* const lines[][5] = {
+      {"SqlRun03.msi", "SALES", "", "C:\\",
+       " /i SqlRun03.msi INSTANCENAME=SALES SAPWD= CALLBACK=qxMSI_ERR!MSICBK /qb /l*v C:\\msde_inst.log"},
+      {"SqlRun01.msi", "Default", "pw", "D:\\",
+       " /i SqlRun01.msi SAPWD=pw CALLBACK=qxMSI_ERR!MSICBK /qb /l*v D:\\msde_inst.log"},
+      {"SqlRun01.msi", "MY SERVER", "say \"hi\"", "C:\\",
+       " /i SqlRun01.msi INSTANCENAME=\"MY SERVER\" SAPWD=\"say \"\"hi\"\"\" CALLBACK=qxMSI_ERR!MSICBK /qb /l*v "
+       "C:\\msde_inst.log"},
+  };
+  for (const auto& l : lines) Eq("msiexec arguments", BuildSetupCommandLine(l[0], l[1], l[2], true, l[3]), l[4]);
+
+  // Each result of the stand-in (exit code, library code): the boxes and the
+  // page ("message|buttons|result|closed"); the restart roads with the
+  // user's answer and the restart going ahead or refused.
+  const std::string kFailurePage = kErrorText + std::string("|4 2 |800000000|"), kRestart = Box(kQuestion, 36);
+  const struct {
+    DWORD dwExit, dwLibrary;
+    int answer;
+    bool bRestarts;
+    std::string boxes, page;
+  } results[] = {
+      {0, 0, 0, false, "", kSuccessText + std::string("|1 |0|")},
+      {1603, 0, 0, false, Box(kFailed, 64), kFailurePage},
+      {0, 50035, 0, false, Box("The MSDE setup failed because some of the characters entered for the Server Name are "
+                               "not supported by the current code page.", 64), kFailurePage},
+      {0, 50043, 0, false, Box(kTaken, 64), kFailurePage},
+      {0, 50047, 0, false, Box("The MSDE setup failed because some of the characters used in the Server Name are not "
+                               "valid for use in a SQL Server name.", 64), kFailurePage},
+      {0, 60007, 0, false, Box("The MSDE setup failed because there are already 16 instances of the SQL Server desktop "
+                               "edition installed on this system.", 64), kFailurePage},
+      {50043, 0, 0, false, Box(kTaken, 64), kFailurePage},
+      {1603, 50043, 0, false, Box(kFailed, 64), kFailurePage},   // a non-zero exit code stands
+      {0, 1, 0, false, Box(kFailed, 64), kFailurePage},
+      {1641, 0, 0, false, "", "||4|closed"},
+      {3010, 0, IDNO, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed"},
+      {3010, 0, IDYES, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed"},
+      {3010, 0, IDYES, true, kRestart, "||0|ended"},
+  };
+  for (const auto& r : results) {
+    Clean();
+    StandInSetup(r.dwExit, r.dwLibrary);
+    seam::S().answers = {r.answer};
+    seam::S().restartWorks = r.bRestarts;
+    RunPage page;
+    const bool bReturned = RunSetup(page, InstallParameters{"ZoMEL", "sa", "vormasi17", false});
+    const std::string what = "setup " + std::to_string(r.dwExit) + "/" + std::to_string(r.dwLibrary) + " answer " +
+                             std::to_string(r.answer) + (r.bRestarts ? " restarting" : "");
+    Eq(what + ": started", Join(seam::S().commands),
+       ShortPath(Folder() + "sys") + "\\msiexec.exe| /i SqlRun01.msi INSTANCENAME=ZoMEL SAPWD=vormasi17 "
+                                     "CALLBACK=qxMSI_ERR!MSICBK SECURITYMODE=SQL /qb /l*v C:\\msde_inst.log");
+    Eq(what + ": boxes", Boxes(), r.boxes);
+    Eq(what + ": page", page.sMessage + "|" + page.enabled + "|" + std::to_string(page.nResult) + "|" +
+                            (page.bClosed ? "closed" : bReturned ? "" : "ended"), r.page);
+    Eq(what + ": restarts asked", seam::S().restarts, r.answer == IDYES ? "10+" : "");
+    const bool bRoad = r.dwExit == 1641 || r.dwExit == 3010;
+    std::string entry, data;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, &data);
+    Eq(what + ": Run entry", entry, bRoad ? ResumeEntry(" /Config 46362.5") + '\0' : "");
+    Eq(what + ": resume data", data, bRoad ? ResumeBytes() : "");
+    Check(!TempCopyLeft(), what + ": library copy gone");
+    CheckReleased(what);
+  }
+}
+
+// The runtime page's outcome through its button and timer, the
+// redistributable's stand-in ending with its EXITCODE.TXT.
+std::string RunRuntimePage(long* pResult) {
+  // Faults count from the button press: the page's own making is not the
+  // runtime setup's.
+  const long failAt = seam::S().failAt;
+  seam::S().failAt = 0;
+  frmInstallMSI page;
+  // Visible to the page's own checks, never mapped on the display: quicker.
+  ::SetWindowLongA(page.hWnd(), GWL_STYLE, ::GetWindowLongA(page.hWnd(), GWL_STYLE) | WS_VISIBLE);
+  seam::S().failAt = failAt;
+  seam::S().calls = 0;
+  page.PressControl(frmInstallMSI::idCmdInstallMSI);
+  // The tick of the timer the button started, without the wait for it.
+  if (page.Loaded()) ::SendMessageA(page.hWnd(), WM_TIMER, frmInstallMSI::idTmrInstallMSI, 0);
+  if (pResult) *pResult = page.Result();
+  const std::string status = page.Loaded() ? page.Text(frmInstallMSI::idLblInstallInfo + 2) : "(closed)";
+  if (page.Loaded()) ::DestroyWindow(page.hWnd());
+  return status;
+}
+
+void RuntimeScenarios() {
+  const std::string kFailedBox = Box(std::string("The MSI installation failed.") + kRunAgain, 64);
+  const std::string kUnable = "Unable to continue.\r\n\r\nClick \"Finish\" to exit.";
+  const std::string kQuestion = Box(
+      "The Microsoft Installer application was installed successfully.\r\nThe system must be rebooted before the "
+      "changes will take effect.\r\n\r\nWould you like to reboot your system now?", 36);
+  const struct {
+    DWORD dwExit;
+    bool bUnreadable;   // GetExitCodeProcess fails: counts as still running
+    int answer;
+    std::string boxes, status;
+    long result;
+  } cases[] = {
+      {0, false, 0, "", "The Microsoft Installer application was successfully installed.\r\n\r\nClick \"Next\" to continue.", 0},
+      {1603, false, 0, kFailedBox, kUnable, 4},
+      {0, true, 0, kFailedBox, kUnable, 4},
+      {3010, false, IDNO,
+       kQuestion + "\n" + Box(std::string("The install cannot be completed until the system is rebooted.") + kRunAgain, 64),
+       "Cannot continue without reboot.\r\n\r\nClick \"Finish\" to exit.", 4},
+      {3010, false, IDYES,
+       kQuestion + "\n" + Box("Windows could not be restarted automatically.\r\n\r\nPlease restart your system now; the "
+                              "ORV Database Install application will continue after the restart.", 64),
+       "(closed)", 4},
+  };
+  for (const auto& c : cases) {
+    Clean();
+    WriteExitCode(c.dwExit);
+    seam::S().answers = {c.answer};
+    if (c.bUnreadable) seam::S().failOnly = seam::id_GetExitCodeProcess, seam::S().failAt = 1;
+    long result = -1;
+    const std::string what = "runtime setup " + std::to_string(c.dwExit) + (c.bUnreadable ? " unread" : "") +
+                             " answer " + std::to_string(c.answer);
+    const std::string status = RunRuntimePage(&result);
+    Eq(what + ": status", status + " " + std::to_string(result), c.status + " " + std::to_string(c.result));
+    Eq(what + ": boxes", Boxes(), c.boxes);
+    Eq(what + ": started", Join(seam::S().commands),
+       ShortPath(Folder() + "MSI\\INSTMSIW.EXE") + "| /c:\"msiinst.exe /i instmsi.msi /qn\"");
+    std::string entry;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    Eq(what + ": Run entry", entry, c.answer == IDYES ? ResumeEntry(" /MSI") + '\0' : "");
+    CheckReleased(what);
+  }
+  WriteExitCode(0);
+  // The version check of the installed runtime: msi.dll is new enough here, and let go.
+  Eq("runtime update needed", MsiRuntimeNeedsUpdate(), false);
+  CheckReleased("runtime version check");
+}
+
+struct TestPage : CPage {
+  TestPage() : CPage(0, false) {}
+  void SetResult(long n) { m_PageResult = n; }
+};
+
+void PageScenarios() {
+  // The end of the session and the close command are refused while the page
+  // has no result; once it has one, the session may end and the page closes.
+  TestPage page;
+  page.Show(false);
+  const HWND h = page.hWnd();
+  Eq("session end without a result", ::SendMessageA(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+  ::SendMessageA(h, WM_CLOSE, 0, 0);
+  Check(page.Loaded() && ::IsWindow(h), "close without a result: the page stays");
+  page.SetResult(PageResultNext);
+  Check(::SendMessageA(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != 0, "session end with a result is allowed");
+  ::SendMessageA(h, WM_CLOSE, 0, 0);
+  Check(!page.Loaded() && !::IsWindow(h), "close with a result closes the page");
+  Eq("page: boxes", Boxes(), "");
+}
