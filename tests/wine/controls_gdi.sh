@@ -3,8 +3,7 @@
 # controls_gdi.exe checks their pixels, on a display and prefix of its own.
 . "$(dirname "$0")/common.bash"
 exe=$WIN64_BUILD/tests/controls_gdi/controls_gdi.exe
-wt_need "$exe"
-wt_display 13
-wt_temp_prefix tarnwick-controls
+need "$exe"
+wt_setup controls_gdi
 "$WINE" "$exe" || fail "controls_gdi.exe"
 wt_result controls_gdi

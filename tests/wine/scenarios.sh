@@ -6,20 +6,16 @@
 # the Run entry to name; it makes its own msiexec stand-in.
 #   bash tests/wine/scenarios.sh [group]     (all groups without one)
 set -u
-: "${WIN64_BUILD:?}" "${SOURCE_DIR:?}" "${TEST_OUT:?}"
 . "$(dirname "$0")/common.bash"
 EXE="$WIN64_BUILD/tests/scenarios/scenarios.exe"
-wt_need "$EXE" "$WIN64_BUILD/qxMSI_ERR.dll" "$WIN64_BUILD/MSI/INSTMSIW.EXE"
-
-wt_display 18
-wt_temp_prefix tarnwick-scenarios || exit 1
-MEDIUM="$WINEPREFIX/drive_c/ZoMel Setup"
+need "$EXE" "$WIN64_BUILD/MSI/INSTMSIW.EXE"
+wt_setup scenarios
+MEDIUM="$C/ZoMel Setup"
 mkdir -p "$MEDIUM/MSI"
 cp "$EXE" "$WIN64_BUILD/qxMSI_ERR.dll" "$MEDIUM/"
 cp "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$MEDIUM/MSI/"
 : > "$MEDIUM/Tarnwick.exe"
 
-mkdir -p "$TEST_OUT"
-cd "$MEDIUM" && "$WINE" "$MEDIUM/scenarios.exe" "$@" 2>&1 | tr -d '\r' | tee "$TEST_OUT/scenarios.log"
-[ "${PIPESTATUS[0]}" -eq 0 ] || fail "scenarios.exe reported failures (log: $TEST_OUT/scenarios.log)"
+cd "$MEDIUM" && "$WINE" "$MEDIUM/scenarios.exe" "$@" 2>&1 | tr -d '\r' | tee "$OUT/scenarios.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || fail "scenarios.exe reported failures"
 wt_result scenarios
