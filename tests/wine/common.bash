@@ -86,6 +86,35 @@ wt_run_entry() { "$WINE" reg query "$RUN_KEY" /v "$RUN_VALUE" 2>/dev/null | tr -
 # A package's verbose log is UTF-16 on Windows, bytes under Wine.
 log_names() { iconv -f UTF-16LE -t UTF-8 "$C/msde_inst.log" 2>/dev/null | grep -q "$1" || grep -aq "$1" "$C/msde_inst.log"; }
 
+# The wizard's log holds the EVENTs in this order, from the last line holding
+# the first one on; each of its lines starts with the date and time and ends in CR LF.
+wt_log() {  # NAME EVENT...
+  local name=$1 why
+  shift
+  why=$(python3 - "$C/msde_wizard.log" "$@" <<'PY'
+import re, sys
+try: raw = open(sys.argv[1], "rb").read().decode("latin-1")
+except OSError: raw = ""
+events, lines = sys.argv[2:], raw.split("\r\n")
+bad = [l for l in lines[:-1] if "\n" in l or not re.match(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S", l)]
+i = max([n for n, l in enumerate(lines) if events[0] in l], default=len(lines))
+for e in events:
+    while i < len(lines) and e not in lines[i]: i += 1
+    if i == len(lines): sys.exit(print("no line, in order: " + e))
+if bad or not raw.endswith("\r\n"): print("not a time-stamped CR LF line: " + (bad + [raw[-40:]])[0])
+PY
+)
+  [ -z "$why" ] || fail "$name: the wizard's log: $why"
+}
+
+# The password in no file the wizard writes (its log, the registry): only
+# msiexec's log, the engine's own state and the program itself may hold it.
+wt_no_password() {  # NAME PASSWORD
+  local hits
+  hits=$(grep -rlaF -- "$2" "$C" "$WINEPREFIX"/*.reg 2>/dev/null | grep -vE '/msde_inst\.log$|\.state$|/Tarnwick\.exe$')
+  [ -z "$hits" ] || fail "$1: the password stands in $hits"
+}
+
 wt_result() {
   if [ "$WT_FAILURES" -eq 0 ]; then echo "$1: all checks passed; screenshots and logs in $OUT"; return 0; fi
   echo "$1: $WT_FAILURES check(s) failed; screenshots and logs in $OUT"

@@ -27,12 +27,15 @@ INVALID='Invalid command line paramiters.\n\nThe following are valid parameters:
 # ---- switches
 "$WINE" reg add "$RUN_KEY" /v "$RUN_VALUE" /d 'C:\SETUP\TARNWICK.EXE /MSI' /f >/dev/null
 "$WINE" reg add "$RUN_KEY" /v Stranger /d 'C:\other.exe' /f >/dev/null
+head -c 1048577 /dev/zero | tr '\0' x > "$C/msde_wizard.log"
 wt_start SETUP /unknown
 robot wait-box 30000 expect-box Tarnwick "$INVALID" || fail "switches: no list of the valid switches"
 shot 01-invalid-switch
 robot reg-hex "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "switches: Run entry removed before the message"
 robot answer OK >/dev/null
 wt_ended switches
+[ "$(stat -c %s "$C/msde_wizard.old" 2>/dev/null)" = 1048577 ] || fail "switches: a log past 1 MB was not kept as msde_wizard.old"
+wt_log switches 'Start: Tarnwick 1.0.0.0 C:\SETUP\Tarnwick.exe, command line "/unknown", run mode 0' 'End of run: the wizard closed'
 robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-hex "$RUN_KEY" Stranger >/dev/null || fail "switches: the Run entries after the message"
 wt_start SETUP /manualconfig
 robot wait-text "Welcome!" 30000 >/dev/null || fail "switches: /MANUALCONFIG did not show the welcome page"
@@ -115,6 +118,9 @@ if to_question no; then
     fail "no: the text about restarting by hand"
 fi
 wt_ended no
+wt_log no "Restart road: stamp ${STAMP_NO:-?}, resume data and Run entry written" \
+  'Message shown: The system must be rebooted before' '| answer: No' 'Message shown: To automatically configure' \
+  'Page Engine setup returned 4' 'End of run: the wizard closed'
 # Another package for the same instance name, still in need of the held file.
 "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
 "$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
@@ -136,6 +142,12 @@ robot wait-text "$DONE" 60000 >"$OUT/resumed-done.txt" || { fail "resumed: $(cat
 shot 04-resumed
 robot send-click "&Finish" wait-gone 1000 >/dev/null || fail "resumed: Finish sent"
 wt_collect resumed
+wt_log yes "Restart road: stamp ${STAMP:-?}, resume data and Run entry written" \
+  'Message shown: The system must be rebooted before' '| answer: Yes' 'Restart requested: accepted by Windows' \
+  'End of run: the program ended' "command line \"/Config ${STAMP:-?}\", run mode 2" 'Page Configure shown' \
+  'Configuration: Setting sa password....' 'Configuration: Setting up user login....' \
+  'Configuration: Setting user password....' 'Configuration: ended' 'Finish pressed'
+wt_no_password resumed vormasi17
 # Both packages' engines keep a state; the service runs the first one's.
 for line in 'Login=2|sa|ruzal' 'Login=2|zouser|vormasi17' 'Member=sysadmin|zouser'; do
   cat "$C/Program Files/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF "$line" ||
@@ -150,6 +162,9 @@ robot wait-box 60000 expect-box "$BOX_TITLE" "$NOSERVER" >/dev/null || fail "nos
 shot 05-config-failed
 robot answer OK wait-text "$INCOMPLETE" 5000 send-click "&Finish" wait-gone 1000 >/dev/null || fail "nosuch: not the incomplete text, then Finish"
 wt_ended nosuch
+wt_log nosuch 'command line "/CONFIG 40000.5", run mode 2' 'Configuration: SQL Server service started successfully....' \
+  'Configuration: error -2147221487 [Microsoft][ODBC SQL Server Driver][DBNETLIB]SQL Server does not exist or access denied.' \
+  "Message shown: $NOSERVER | answer: OK" 'Configuration: ended early' 'Finish pressed'
 
 cp "$PROBES/watchprobe.exe" "$PROBES/canceldialog.exe" "$C/"
 timeout 60 "$WINE" 'C:\watchprobe.exe' 2>&1 | tr -d '\r' > "$OUT/watchprobe.txt" || fail "watcher: $(grep FAILED "$OUT/watchprobe.txt")"

@@ -86,6 +86,18 @@ robot expect-enabled "&Finish" 1 expect-enabled "&Next >" 0 expect-enabled "< &B
 robot mouse "&Finish" wait-gone 5000 >/dev/null || fail "user: Finish did not end the wizard"
 wt_ended user
 wt_collect user
+wt_log user 'Start: Tarnwick 1.0.0.0 C:\ZoMelCD\Tarnwick.exe, command line "", run mode 10, Windows version code 7, Windows Installer ' \
+  'Page Welcome shown' 'Page Welcome returned 1' 'Page Server information returned 0' \
+  'Message shown: This action will cancel any remaining operations.    Are you sure you wish to cancel ? | answer: No' \
+  'Page Ready to install returned 2' 'Page Ready to install returned 1' 'Page Engine setup shown' \
+  'Engine setup: package SqlRun01.msi' \
+  'msiexec.exe /i SqlRun01.msi INSTANCENAME=ZoMEL SAPWD=**** CALLBACK=qxMSI_ERR!MSICBK SECURITYMODE=SQL /qb /l*v C:\msde_inst.log' \
+  'Engine setup: exit code 0, library code 0, result 0' 'Page Engine setup returned 1' 'Page Configure shown' \
+  'sqlmangr.exe /n' 'Configuration: SQL Manager started successfully....' \
+  'Configuration: started C:\windows\system32\cmd.exe /C net start MSSQL$ZoMEL' \
+  'Configuration: SQL Server service started successfully....' 'Configuration: Setting sa password....' \
+  'Configuration: ended' 'Finish pressed' 'End of run: the program ended'
+wt_no_password user vormasi17
 "$WINE" sc query 'MSSQL$ZoMEL' | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail 'user: service MSSQL$ZoMEL is not running'
 "$WINE" reg query 'HKLM\System\CurrentControlSet\Services\MSSQL$ZoMEL' /v Start | grep -q '0x2' ||
   fail 'user: MSSQL$ZoMEL does not start with the system'
@@ -119,6 +131,9 @@ wt_start ZoMelCD
 tool || kill "$WIZ_PID" 2>/dev/null
 wt_ended tool
 wt_collect tool
+wt_log tool 'Start: Tarnwick' "Engine setup: product code $CODE01 found under SOFTWARE\Microsoft\Microsoft SQL Server\ZoMEL\Setup: SqlRun01.msi taken" \
+  'Engine setup: package SqlRun02.msi' 'library code 50043, result 50043' "Message shown: $TAKEN | answer: OK" \
+  'Page Engine setup returned 2' 'Cancel confirmed' 'End of run: the program ended'
 
 # ---- again: instance ZoMEL gone, package 01 still taken
 again() {
@@ -130,10 +145,13 @@ again() {
 }
 "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
 "$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
+# A log that cannot be written (a folder in its place) changes nothing.
+mv "$C/msde_wizard.log" "$OUT/user-and-tool.log" && mkdir "$C/msde_wizard.log"
 wt_start ZoMelCD
 again || kill "$WIZ_PID" 2>/dev/null
 kill "$WIZ_PID" 2>/dev/null
 wt_ended again
 wt_collect again
+rmdir "$C/msde_wizard.log" || fail "again: the log's place was touched"
 
 wt_result user_run
