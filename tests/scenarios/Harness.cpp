@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
   } groups[] = {
       {"startup", StartupScenarios},   {"selection", SelectionScenarios}, {"setup run", SetupRunScenarios},
       {"runtime", RuntimeScenarios},   {"configure", ConfigureScenarios}, {"pages", PageScenarios},
-      {"faults", FaultScenarios},      {"power loss", PowerLossScenarios},
+      {"controls", ControlScenarios},  {"faults", FaultScenarios},      {"power loss", PowerLossScenarios},
   };
   for (const auto& g : groups) {
     if (argc == 2 && std::strcmp(argv[1], g.name)) continue;

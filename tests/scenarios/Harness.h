@@ -91,4 +91,4 @@ std::string Boxes();                   // the message boxes shown, one "text [fl
 
 // ---- the scenario groups
 void SetupRunScenarios(), RuntimeScenarios(), ConfigureScenarios(), StartupScenarios(), SelectionScenarios(),
-    PageScenarios(), FaultScenarios(), PowerLossScenarios();
+    PageScenarios(), ControlScenarios(), FaultScenarios(), PowerLossScenarios();

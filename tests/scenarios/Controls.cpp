@@ -8,7 +8,10 @@
 #include <vector>
 #include "controls/UCustomButton.h"
 #include "controls/UProgressBar.h"
-#include "tests/check.h"
+#include "tests/scenarios/Harness.h"
+
+#define CHECK(expr) Check(expr, #expr)
+#define CHECK_EQ(a, b) Eq(#a, a, b)
 
 namespace {
 std::vector<std::pair<WPARAM, LPARAM>> g_clicks;
@@ -64,7 +67,7 @@ int FreeGdiObjects() {
 // sits centred (alignment 0), 3 pixels from the left (1), 6 from the right
 // (2) or at 0 (others), half the free height down; in InvertedTextColor over
 // the bar, FillColor beside it; FloodStyle other than 1 and 2 draws none.
-TEST(progress_bar_fill_text_and_colours) {
+static void progress_bar_fill_text_and_colours() {
   const uint32_t kHi = 0x8000000D, kFace = 0x8000000F, kHiText = 0x8000000E;
   const struct { int W, units, steps, max, min, align, flood; uint32_t fill, back, inv; int nFill, pct; } rows[] = {
       {186, 4, 1, 100, 0, 0, 2, kHi, kFace, kHiText, 46, 25},   // 46.5 rounds to even; 46 of 186 is 24.7 %
@@ -104,7 +107,7 @@ TEST(progress_bar_fill_text_and_colours) {
 // when pressed, greyed and never pressed when disabled, in a soft edge; focus
 // shows nothing. A click is one BN_CLICKED to the parent, for a left press and
 // release on the button (edges included) or BM_CLICK, when enabled.
-TEST(button_looks_and_clicks) {
+static void button_looks_and_clicks() {
   const int W = 100, H = 30;
   HWND parent = Parent();
   UCustomButton b;
@@ -153,7 +156,7 @@ TEST(button_looks_and_clicks) {
 // becomes a bitmap at the first paint, once; black shows the face. Alone it is
 // centred; with a caption on its left (alignment 0) it follows it. All of it
 // is given back with the picture.
-TEST(button_picture) {
+static void button_picture() {
   const IID kIID_IPicture = {0x7BF80980, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
   HWND parent = Parent();
   UCustomButton b;
@@ -193,7 +196,7 @@ TEST(button_picture) {
 
 // What the controls keep in the property bag (a value at its default is not
 // stored) and what they make of values stored as text.
-TEST(properties_kept_and_read) {
+static void properties_kept_and_read() {
   const std::vector<std::string> kBar = {"Font", "MaxPercentage", "MinPercentage", "FillColor", "BackColor",
                                          "InvertedTextColor", "TextAlignment", "FloodStyle", "ProgressUnits"};
   HWND parent = Parent();
@@ -232,7 +235,7 @@ TEST(properties_kept_and_read) {
 
 // Drawing, creating and destroying give back every GDI object taken; a
 // repaint of the window shows the kept look.
-TEST(gdi_objects_and_repaint) {
+static void gdi_objects_and_repaint() {
   HWND parent = Parent();
   int before = 0;
   for (int i = 0; i < 21; ++i) {
@@ -252,4 +255,12 @@ TEST(gdi_objects_and_repaint) {
   }
   CHECK_EQ(FreeGdiObjects(), before);
   DestroyWindow(parent);
+}
+
+void ControlScenarios() {
+  progress_bar_fill_text_and_colours();
+  button_looks_and_clicks();
+  button_picture();
+  properties_kept_and_read();
+  gdi_objects_and_repaint();
 }
