@@ -2,11 +2,11 @@
 #include <cstdio>
 #include "platform/MAPI_Declares.h"
 
-const char* const kLogFileName = "msde_wizard.log";
-const char* const kOldLogFileName = "msde_wizard.old";
 const char* const kHiddenText = "****";
 
 namespace {
+const char kLogFileName[] = "msde_wizard.log";
+const char kOldLogFileName[] = "msde_wizard.old";
 const DWORD kMaxLogBytes = 1024 * 1024;
 std::string g_sLogPath;   // empty until LogStart
 bool g_bEnded = false;

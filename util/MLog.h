@@ -4,8 +4,6 @@
 #pragma once
 #include <string>
 
-extern const char* const kLogFileName;        // "msde_wizard.log"
-extern const char* const kOldLogFileName;     // "msde_wizard.old"
 extern const char* const kHiddenText;         // "****", for passwords
 
 // Picks the folder (ends in "\"); a log larger than 1 MB is kept as the old
