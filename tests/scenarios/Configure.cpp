@@ -86,8 +86,18 @@ void ConfigureScenarios() {
     Check(Configure(s.server, "u", "p", true, nullptr), what + ": succeeds");
     Eq(what + ": started", Join(seam::S().commands), s.win98 ? "|" + ShortPath(scm) + s.command : s.command);
     Eq(what + ": target", DmoLog().size() > 2 ? DmoLog()[2] : "", "Server.Connect(\"" + s.target + "\")");
+    Eq(what + ": folder", Join(seam::S().folders), s.win98 ? "" : "C:\\windows\\system32");
   }
   seam::hook::GetVersionExA = nullptr;
+  // An interpreter at a drive's root runs in that root, backslash and all.
+  Clean();
+  char comspec[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("COMSPEC", comspec, MAX_PATH);
+  ::CloseHandle(::CreateFileA("C:\\cmd.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ::SetEnvironmentVariableA("COMSPEC", "C:\\cmd.exe");
+  Configure("ZoMEL", "u", "p", true, nullptr);
+  ::SetEnvironmentVariableA("COMSPEC", comspec);
+  Eq("service from C:\\cmd.exe: folder", Join(seam::S().folders), "C:\\");
 
   // Out of memory inside the engine: its own error box, and false.
   Clean();

@@ -103,6 +103,7 @@ LONG WINAPI Set(HKEY h, LPCSTR name, DWORD r, DWORD type, const BYTE* data, DWOR
 BOOL WINAPI Start(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta, BOOL inherit, DWORD flags,
                   LPVOID env, LPCSTR dir, LPSTARTUPINFOA si, LPPROCESS_INFORMATION pi) {
   S().commands.push_back(std::string(app ? app : "") + "|" + (cmd ? cmd : ""));
+  S().folders.push_back(dir ? dir : "");
   BOOL ok = S().fakeStart ? S().fakeStart(pi) : ::CreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
   if (ok) Took(pi->hProcess), Took(pi->hThread);
   return ok;
