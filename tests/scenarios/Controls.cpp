@@ -54,6 +54,8 @@ bool Inked(COLORREF got, COLORREF ref, COLORREF plain, COLORREF text) {
   return GetRValue(ref) >= 128 || got != plain || plain == text;
 }
 COLORREF Resolve(uint32_t c) { return c & 0x80000000u ? GetSysColor(c & 0xFF) : c; }   // top bit: system colour
+}  // namespace
+
 // GDI objects still to be had: brushes made until the system refuses one.
 int FreeGdiObjects() {
   std::vector<HBRUSH> v;
@@ -61,7 +63,6 @@ int FreeGdiObjects() {
   for (HBRUSH b : v) DeleteObject(b);
   return int(v.size());
 }
-}  // namespace
 
 // Known fills: the bar covers columns 0 to fill; the text "<percentage> %"
 // sits centred (alignment 0), 3 pixels from the left (1), 6 from the right

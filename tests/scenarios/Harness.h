@@ -87,7 +87,8 @@ std::string RunRuntimePage(long* pResult);
 std::vector<std::string>& DmoLog();
 int DmoLive();
 void UseDmo(), ResetDmo();
-std::string Boxes();                   // the message boxes shown, one "text [flags]" a line
+std::string Boxes();
+int FreeGdiObjects();                  // brushes the system still hands out                   // the message boxes shown, one "text [flags]" a line
 
 // ---- the scenario groups
 void SetupRunScenarios(), RuntimeScenarios(), ConfigureScenarios(), StartupScenarios(), SelectionScenarios(),

@@ -190,4 +190,10 @@ void PageScenarios() {
   ::SendMessageA(h, WM_CLOSE, 0, 0);
   Check(!page.Loaded() && !::IsWindow(h), "close with a result closes the page");
   Eq("page: boxes", Boxes(), "");
+  // A page made and unloaded gives back every GDI object it took.
+  auto once = [] { TestPage p; p.Show(false); p.SetResult(PageResultNext); p.Unload(); };
+  once();
+  const int before = FreeGdiObjects();
+  for (int i = 0; i < 3; ++i) once();
+  Eq("pages: GDI objects not given back", before - FreeGdiObjects(), 0);
 }
