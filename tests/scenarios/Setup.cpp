@@ -196,4 +196,13 @@ void PageScenarios() {
   const int before = FreeGdiObjects();
   for (int i = 0; i < 3; ++i) once();
   Eq("pages: GDI objects not given back", before - FreeGdiObjects(), 0);
+  // A picture replaced by another is given back: the form holds only the last.
+  TestPage p;
+  p.Show(false);
+  p.AddPicture(9001, 0, 0, 300, 300);
+  const int free = FreeGdiObjects();
+  for (int i = 0; i < 3; ++i) p.SetPicture(9001, ::CreateBitmap(8, 8, 1, 32, nullptr));
+  Eq("pages: bitmaps held after three pictures", free - FreeGdiObjects(), 1);
+  p.SetResult(PageResultNext);
+  p.Unload();
 }
