@@ -1,23 +1,12 @@
 #!/usr/bin/env bash
-# The wizard's starts and restarts under wine64 and Xvfb, in one prefix; the
-# pages' buttons are pressed as an automation tool does (BM_CLICK sent), the
-# custom Install MSI button with the mouse.
-#   switches   an unknown switch shows the list (the Run entry goes after
-#              OK); /MANUALCONFIG writes the hand-off key before the welcome page;
-#   runtime    an msi.dll reporting 1.1.1029 beside the wizard: the Windows
-#              Installer page runs MSI\INSTMSIW.EXE (XP) or MSI\INSTMSI.EXE
-#              (98) in the short form of MSI\; success leads on, a failure
-#              offers Finish, a restart answered Yes leaves a /MSI Run entry;
-#   restart    a file of the package held open makes msiexec ask for a
-#              restart (3010): answered No, then (another package) Yes, which
-#              Wine's ExitWindowsEx leaves harmless; the Run entry and the
-#              resume data; Wine's restart starts the Run entry's command
-#              line: only the configure page, with the saved settings;
-#   failures   a configuration whose service cannot start; the setup-window
-#              watcher against a dialog with Cancel.
-# Timing is not the point here (the user run checks that sent clicks lead on
-# within a second): deadlines are loose, so a loaded machine does not fail it,
-# but for Finish sent, which must end the wizard within a second.
+# The wizard's starts and restarts under wine64, in one prefix, buttons
+# pressed with BM_CLICK sent (Install MSI with the mouse): an unknown switch
+# and /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (XP, 98, a
+# restart leaving /MSI); the engine setup asking for a restart (a file held
+# open), answered No and Yes, and Wine's restart starting the Run entry into
+# the configure page with the saved settings; a configuration whose service
+# cannot start; the setup-window watcher. Deadlines are loose (the user run
+# holds sent clicks to a second), but Finish sent must end it within one.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 OLDMSI=$WIN64_BUILD/tests/oldmsi/msi.dll

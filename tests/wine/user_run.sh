@@ -1,17 +1,9 @@
 #!/usr/bin/env bash
-# The real wizard under wine64 and Xvfb, installing SqlRun01.msi with Wine's
-# msiexec and configuring the demo engine, in one prefix:
-#   user      a person with the mouse and the keyboard (input posted through
-#             the system): welcome, ready page, Cancel answered No, the keys,
-#             the install, the configuration with the default answers up to
-#             its success text, Finish; then the hand-off key, the setup log,
-#             the instance, the service and a connection with the hand-off
-#             key's login;
-#   tool      an automation tool sending BM_CLICK: each press leads on within
-#             a second with no other input; the next package is refused
-#             (instance name taken, 50043), Back, Cancel answered Yes;
-#   again     with the name free again SqlRun02.msi installs (the refusal of
-#             the last run no longer counts), Next sent leads to the configure page.
+# The real wizard under wine64 installs and configures the demo engine, in
+# one prefix: "user" with posted mouse and keys up to the success text, then
+# the hand-off key, instance, service and a connection with its login; "tool"
+# with BM_CLICK sent (each press leads on within a second), a refused package
+# (50043), Cancel; "again": the name free, SqlRun02.msi installs. Each run's log.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 need "$WIN64_BUILD/dmoclient.exe" "$WIN64_BUILD/medium/SqlRun02.msi"
