@@ -191,39 +191,38 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
   Screen::SetMousePointer(11);
   bool bResult = false;
   try {
-    StartServiceManager(oProgress);
+    try {
+      StartServiceManager(oProgress);
 
-    bool bDefault = Upper(sServerName) == "DEFAULT";
-    std::string sComputer = GetComputerNameText();
-    if (StartInstanceService(sServerName, bDefault, sComputer)) {
-      Report(oProgress, "SQL Server service started successfully....", true);
-      std::string sTarget = bDefault ? sComputer
-                            : sServerName.find('\\') != std::string::npos ? sServerName
-                                                                          : sComputer + "\\" + sServerName;
-      // The engine setup gave sa the settings' password, so that is the old
-      // one. When the application itself logs in as sa, sa keeps it (the
-      // change proves the hand-off credentials) and already is a sysadmin.
-      Report(oProgress, "Setting sa password....", false);
-      if (bNTAuthentication) {
-        SetLoginPasswordNT(sTarget, kAdminLogin, sPassword, kAdminPassword);
-      } else if (Upper(sUserID) == "SA") {
-        SetLoginPassword(sTarget, kAdminLogin, sPassword, sPassword);
+      bool bDefault = Upper(sServerName) == "DEFAULT";
+      std::string sComputer = GetComputerNameText();
+      if (StartInstanceService(sServerName, bDefault, sComputer)) {
+        Report(oProgress, "SQL Server service started successfully....", true);
+        std::string sTarget = bDefault ? sComputer
+                              : sServerName.find('\\') != std::string::npos ? sServerName
+                                                                            : sComputer + "\\" + sServerName;
+        // The engine setup gave sa the settings' password, so that is the old
+        // one. When the application itself logs in as sa, sa keeps it (the
+        // change proves the hand-off credentials) and already is a sysadmin.
+        Report(oProgress, "Setting sa password....", false);
+        if (bNTAuthentication) {
+          SetLoginPasswordNT(sTarget, kAdminLogin, sPassword, kAdminPassword);
+        } else if (Upper(sUserID) == "SA") {
+          SetLoginPassword(sTarget, kAdminLogin, sPassword, sPassword);
+        } else {
+          SetLoginPassword(sTarget, kAdminLogin, sPassword, kAdminPassword);
+          Report(oProgress, "Setting up user login....", false);
+          AddServerLogin(sTarget, kAdminLogin, kAdminPassword, sUserID, sPassword, kStandardLogin);
+          Report(oProgress, "Setting user password....", false);
+          AddLoginToServerRole(sTarget, kAdminLogin, kAdminPassword, sUserID, GetServerRoleName(1));
+        }
+        bResult = true;
       } else {
-        SetLoginPassword(sTarget, kAdminLogin, sPassword, kAdminPassword);
-        Report(oProgress, "Setting up user login....", false);
-        AddServerLogin(sTarget, kAdminLogin, kAdminPassword, sUserID, sPassword, kStandardLogin);
-        Report(oProgress, "Setting user password....", false);
-        AddLoginToServerRole(sTarget, kAdminLogin, kAdminPassword, sUserID, GetServerRoleName(1));
+        Log("Configuration: the service could not be started");
       }
-      bResult = true;
-    } else {
-      Log("Configuration: the service could not be started");
+    } catch (const std::bad_alloc&) {
+      throw RuntimeError{7, "Out of memory"};   // the platform's run-time error 7
     }
-  } catch (const std::bad_alloc&) {
-    // Out of memory is the platform's run-time error 7: same handler.
-    Screen::SetMousePointer(0);
-    ReportError(RuntimeError{7, "Out of memory"});
-    bResult = false;
   } catch (const RuntimeError& e) {
     Screen::SetMousePointer(0);
     ReportError(e);

@@ -197,7 +197,8 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
         "The system must be rebooted before the changes will take effect." + kCrLf + kCrLf +
         "Would you like to reboot your system now?";
     if (MsgBox(sQuestion, 36, kMsgBoxTitle) == IDYES) {
-      Log(AddResumeEntry("/MSI", "") ? "Restart road: Run entry /MSI written" : "Restart road: Run entry /MSI not written");
+      const bool bEntry = AddResumeEntry("/MSI", "");
+      Log(std::string("Restart road: Run entry /MSI ") + (bEntry ? "written" : "not written"));
       m_PageResult = PageResultCancel;
       if (!RequestRestart())
         MsgBox(std::string("Windows could not be restarted automatically.") + kCrLf + kCrLf +

@@ -219,9 +219,7 @@ struct DllVersionInfo {
   DWORD dwPlatformID;
 };
 typedef HRESULT(CALLBACK* DllGetVersionProc)(DllVersionInfo*);
-}  // namespace
 
-namespace {
 // False when msi.dll or its version cannot be had.
 bool ReadMsiVersion(int32_t& major, int32_t& minor, int32_t& build) {
   if (!DllExportExists("msi", "DllGetVersion")) return false;
