@@ -3,10 +3,24 @@
 #include <new>
 #include "configure/MAutomation.h"
 #include "platform/Forms.h"
+#include "settings/CRegistry.h"
 #include "util/MLog.h"
 #include "util/Util.h"
 
 const char* const kSqlToolsFolder = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\\";
+
+std::string SqlToolsFolder() {
+  // The engine installs beside the system's program folder, which is not
+  // "C:\Program Files" everywhere: "Program Files (x86)" for a 32-bit program
+  // on 64-bit Windows, "C:\Programme" on a German Windows.
+  CRegistry reg;
+  reg.Key(0x80000002u);
+  const std::string sProgramFiles =
+      reg.ReadOnlyReadSetting("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", SettingValue(""), REG_SZ)
+          .AsText();
+  if (sProgramFiles.empty()) return kSqlToolsFolder;
+  return AddBackslash(sProgramFiles) + "Microsoft SQL Server\\80\\Tools\\Binn\\";
+}
 
 namespace {
 
@@ -68,7 +82,7 @@ void WaitForProcess(const PROCESS_INFORMATION& pi, bool bInputIdle) {
 void StartServiceManager(IConfigurationProgress* oProgress) {
   HWND hManager = api::FindWindowA(kManagerClass, kManagerTitle);
   if (!hManager) {
-    std::string sManager = GetShortPath(std::string(kSqlToolsFolder) + "sqlmangr.exe");
+    std::string sManager = GetShortPath(SqlToolsFolder() + "sqlmangr.exe");
     if (FileExists(sManager)) {
       STARTUPINFOA si = EmptyStartupInfo();
       PROCESS_INFORMATION pi;
@@ -104,7 +118,7 @@ bool StartInstanceService(const std::string& sServerName, bool bDefault, const s
     WaitForProcess(pi, false);
     return true;
   }
-  std::string sScm = GetShortPath(std::string(kSqlToolsFolder) + "scm.exe");
+  std::string sScm = GetShortPath(SqlToolsFolder() + "scm.exe");
   if (!FileExists(sScm)) return false;
   std::string sLine = QuoteProgramPath(sScm) + " -Action 1 -Silent 1 -Server " + sComputer + " -Service MSSQL" +
                       (bDefault ? std::string() : "$" + sServerName);

@@ -16,6 +16,9 @@ protected:
 };
 
 extern const char* const kSqlToolsFolder;   // "C:\Program Files\Microsoft SQL Server\80\Tools\Binn\"
+// The tools folder under the system's program folder (ProgramFilesDir);
+// kSqlToolsFolder when Windows names none.
+std::string SqlToolsFolder();
 
 // True only when the service was started and every management step
 // succeeded. An error in a step is shown (except number 53) and ends the run

@@ -72,10 +72,10 @@ LRESULT CALLBACK CControlWindow::StaticProc(HWND h, UINT msg, WPARAM wParam, LPA
   if (!p) return api::DefWindowProcA(h, msg, wParam, lParam);
   try {
     return p->WndProc(msg, wParam, lParam);
-  } catch (const RuntimeError& e) {
+  } catch (...) {
     // Not across the system's frames: an error in a handler ends the program
     // as it does for the forms.
-    UnhandledError(e);
+    UnhandledException();
   }
 }
 

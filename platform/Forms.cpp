@@ -2,6 +2,7 @@
 // and control, so every text is a window text that tools can read.
 #include "Forms.h"
 #include <cmath>
+#include <new>
 #include <vector>
 #include "util/MLog.h"
 
@@ -137,13 +138,20 @@ struct FormsInternal {
     }
     try {
       return f->WndProc(msg, wp, lp);
-    } catch (const RuntimeError& e) {
-      UnhandledError(e);
+    } catch (...) {
+      UnhandledException();
     }
-    return 0;
   }
 
   static LRESULT CALLBACK PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+      return PanelMessage(h, msg, wp, lp);
+    } catch (...) {
+      UnhandledException();
+    }
+  }
+
+  static LRESULT PanelMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_COMMAND:
       case WM_CTLCOLORSTATIC:
@@ -369,6 +377,23 @@ void End() {
   }
 }
 }  // namespace App
+
+void UnhandledException() {
+  // The names fit in a string's own buffer: making them needs no memory.
+  try {
+    try {
+      throw;
+    } catch (const RuntimeError& e) {
+      UnhandledError(e);
+    } catch (const std::bad_alloc&) {
+      UnhandledError(RuntimeError{7, "Out of memory"});
+    } catch (...) {
+      UnhandledError(RuntimeError{51, "Internal error"});
+    }
+  } catch (...) {
+    App::End();   // not even the message could be shown
+  }
+}
 
 void UnhandledError(const RuntimeError& e) {
   MsgBox("Run-time error '" + std::to_string(e.Number) + "':\r\n\r\n" + e.Description, MB_OK | MB_ICONSTOP,

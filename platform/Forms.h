@@ -45,6 +45,11 @@ int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle);
 // An error nobody handled: tells the user what happened, then ends the
 // program, as the platform does.
 [[noreturn]] void UnhandledError(const RuntimeError& e);
+// Inside a catch block: the exception in flight as an unhandled error. Every
+// procedure the system calls ends in it, because an exception cannot pass
+// the system's frames in the 32-bit build. Out of memory is error 7, any
+// other foreign exception error 51.
+[[noreturn]] void UnhandledException();
 
 int TwipsToPixelsX(double twips);
 int TwipsToPixelsY(double twips);

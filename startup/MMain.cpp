@@ -172,8 +172,8 @@ void Main() {
   // any window procedure; it ends here as every unhandled error does.
   try {
     RunWizard(pages);
-  } catch (const RuntimeError& e) {
-    UnhandledError(e);
+  } catch (...) {
+    UnhandledException();
   }
   LogEnd("the wizard closed");
 }
