@@ -16,6 +16,7 @@ const char kStarted[] = "SQL Server service started successfully....";
 const char kSetSa[] = "Setting sa password....";
 
 BOOL WINAPI Windows98(LPOSVERSIONINFOA v) { return v->dwPlatformId = 1, v->dwMajorVersion = 4, v->dwMinorVersion = 10, TRUE; }
+BSTR WINAPI NoMemory(const OLECHAR*) { throw std::bad_alloc(); }
 }  // namespace
 
 // One configuration with every process replayed as ended at once.
@@ -101,7 +102,7 @@ void ConfigureScenarios() {
 
   // Out of memory inside the engine: its own error box, and false.
   Clean();
-  seam::hook::SysAllocString = [](const OLECHAR*) -> BSTR { throw std::bad_alloc(); };
+  seam::hook::SysAllocString = NoMemory;
   Check(!Configure("ZoMEL", "zouser", "pw", false, nullptr), "out of memory: fails");
   seam::hook::SysAllocString = nullptr;
   Eq("out of memory: boxes", Boxes(), "The following error occured during database configuration: Out of memory 7 [48]");

@@ -24,11 +24,11 @@ const Road kRoads[] = {
 // result (for the configuration 1 or 0), -1 when the program ended.
 long Run(const Road& r, long failAt, const std::string& what, std::function<void()> afterWrite = nullptr) {
   Clean();
+  seam::S().failAt = failAt;
   LogStart(Folder());   // the log's own calls fail in turn too
   ReplayProcesses(r.dwExit);
   seam::S().answers = {r.answer};
   seam::S().restartWorks = r.bRestarts;
-  seam::S().failAt = failAt;
   seam::S().afterWrite = afterWrite;
   long outcome = -1;
   InThread([&] {
@@ -76,6 +76,10 @@ void FaultScenarios() {
       // Only the log writes files: a log that cannot be written changes nothing.
       if (s.failedId == seam::id_CreateFileA || s.failedId == seam::id_SetFilePointer || s.failedId == seam::id_WriteFile)
         check(outcome == nNormal, "a failed log write changed the outcome to " + std::to_string(outcome));
+      // A run-time error ends the program with the platform's box; any other
+      // exception would be a fault of the program.
+      for (const auto& b : s.boxes)
+        if (b.caption != kMsgBoxTitle) check(b.text == "Run-time error '7':\r\n\r\nOut of memory", "box " + b.caption + ": " + b.text);
       if (r.kind == 's' && s.failedId == seam::id_GetExitCodeProcess)
         check(outcome == PageResultFailed, "an unreadable setup result passed for " + std::to_string(outcome));
     }

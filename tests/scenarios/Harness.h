@@ -68,7 +68,8 @@ struct RunPage : ISetupRunPage {   // the setup run's page, as the wizard's
   void BarIncrementProgress() override {}
 };
 // Runs f on a thread of its own, which the program's end (ExitProcess) ends.
-// False when f ended the program or an exception escaped (reported).
+// An exception that leaves f meets the program's own last handler (a box,
+// then the end). False when the program ended.
 bool InThread(const std::function<void()>& f, const std::string& what = "a run");
 // One engine setup run; false when it ended the program.
 bool RunSetup(RunPage& page, const InstallParameters& p);

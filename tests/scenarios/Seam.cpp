@@ -17,7 +17,7 @@ const char* const kNames[] = {
 // prefix of functions returning LONG (not RegisterClassA, CopyFileA). The last four never fail.
 const struct {
   const char* name;
-  intptr_t value;
+  long long value;
 } kFailures[] = {
     {"Reg*", ERROR_ACCESS_DENIED}, {"Co*", E_FAIL}, {"OleCreatePictureIndirect", E_FAIL}, {"VariantClear", E_FAIL},
     {"WaitForSingleObject", WAIT_FAILED}, {"WaitForInputIdle", WAIT_FAILED}, {"FindFirstFileA", -1},
@@ -65,8 +65,8 @@ R Call(long id, F f) {
   } else {
     if (Enter(id, true)) {
       const size_t row = FailureRow(id, std::is_same_v<R, LONG>);
-      const intptr_t v = row < kReportOnly ? kFailures[row].value : 0;
-      if constexpr (std::is_pointer_v<R>) return reinterpret_cast<R>(v);
+      const long long v = row < kReportOnly ? kFailures[row].value : 0;
+      if constexpr (std::is_pointer_v<R>) return reinterpret_cast<R>(intptr_t(v));
       else return R(v);
     }
     R r = f();
@@ -140,7 +140,7 @@ void Reset() { delete g_state, g_state = new State; }
 const char* Name(long id) { return id >= 0 && id < kFunctions ? kNames[id] : "-"; }
 
 namespace hook {
-#define SEAM_HOOK(ret, name, params, args) ret(*name) params = nullptr;
+#define SEAM_HOOK(ret, name, params, args) ret(WINAPI* name) params = nullptr;
 MAPI_FUNCTIONS(SEAM_HOOK)
 #undef SEAM_HOOK
 // The watchers and answers in place from the start.

@@ -15,7 +15,7 @@ enum Id { MAPI_FUNCTIONS(SEAM_ID) kFunctions };
 #undef SEAM_ID
 
 // A replacement for one function; unset ones call the real function.
-#define SEAM_HOOK(ret, name, params, args) extern ret(*name) params;
+#define SEAM_HOOK(ret, name, params, args) extern ret(WINAPI* name) params;
 namespace hook {
 MAPI_FUNCTIONS(SEAM_HOOK)
 }

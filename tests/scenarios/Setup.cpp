@@ -1,8 +1,10 @@
 // The engine setup run and the runtime setup page with their stand-ins
 // started for real, and the page framework at the end of the session.
 #include <cstdio>
+#include <new>
 #include "pages/frmInstallMSI.h"
 #include "tests/scenarios/Harness.h"
+#include "util/Util.h"
 
 namespace {
 const char kErrorText[] = "Errors occurred durring the install process.\r\n\r\nUnable to continue with server configuration.";
@@ -108,12 +110,13 @@ std::string RunRuntimePage(long* pResult) {
   // Faults count from the button press: the page's own making is not the
   // runtime setup's.
   const long failAt = seam::S().failAt;
+  const long calls = seam::S().calls;
   seam::S().failAt = 0;
   frmInstallMSI page;
   // Visible to the page's own checks, never mapped on the display: quicker.
   ::SetWindowLongA(page.hWnd(), GWL_STYLE, ::GetWindowLongA(page.hWnd(), GWL_STYLE) | WS_VISIBLE);
   seam::S().failAt = failAt;
-  seam::S().calls = 0;
+  seam::S().calls = calls;
   page.PressControl(frmInstallMSI::idCmdInstallMSI);
   // The tick of the timer the button started, without the wait for it.
   if (page.Loaded()) ::SendMessageA(page.hWnd(), WM_TIMER, frmInstallMSI::idTmrInstallMSI, 0);
@@ -176,6 +179,15 @@ struct TestPage : CPage {
   void SetResult(long n) { m_PageResult = n; }
 };
 
+// A click whose handler throws what the program's own code does not raise.
+struct ThrowingPage : TestPage {
+  bool bNoMemory = false;
+  void Control_Click(int) override {
+    if (bNoMemory) throw std::bad_alloc();
+    throw 42;
+  }
+};
+
 void PageScenarios() {
   // The end of the session and the close command are refused while the page
   // has no result; once it has one, the session may end and the page closes.
@@ -190,6 +202,23 @@ void PageScenarios() {
   ::SendMessageA(h, WM_CLOSE, 0, 0);
   Check(!page.Loaded() && !::IsWindow(h), "close with a result closes the page");
   Eq("page: boxes", Boxes(), "");
+  // An exception from a handler the system called ends the program as an
+  // unhandled run-time error does, with its box: never across the system.
+  for (const bool bNoMemory : {true, false}) {
+    Clean();
+    const bool bReturned = InThread([bNoMemory] {
+      ThrowingPage p;
+      p.bNoMemory = bNoMemory;
+      p.Show(false);
+      const HWND hHelp = p.Control(NavId(PageResultHelp));
+      ::PostMessageA(p.hWnd(), WM_COMMAND, MAKEWPARAM(NavId(PageResultHelp), BN_CLICKED), LPARAM(hHelp));
+      PumpMessages();
+    });
+    Check(!bReturned, "an exception in a handler ends the program");
+    Eq("an exception in a handler: boxes", Boxes(),
+       bNoMemory ? "scenarios: Run-time error '7':\r\n\r\nOut of memory [16]"
+                 : "scenarios: Run-time error '51':\r\n\r\nInternal error [16]");
+  }
   // A page made and unloaded gives back every GDI object it took.
   auto once = [] { TestPage p; p.Show(false); p.SetResult(PageResultNext); p.Unload(); };
   once();
