@@ -15,7 +15,6 @@ const char kTools[] = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\
 const char kStarted[] = "SQL Server service started successfully....";
 const char kSetSa[] = "Setting sa password....";
 
-BOOL WINAPI Windows98(LPOSVERSIONINFOA v) { return v->dwPlatformId = 1, v->dwMajorVersion = 4, v->dwMinorVersion = 10, TRUE; }
 BSTR WINAPI NoMemory(const OLECHAR*) { throw std::bad_alloc(); }
 }  // namespace
 
@@ -82,14 +81,14 @@ void ConfigureScenarios() {
   ::CloseHandle(::CreateFileA(scm.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   for (const auto& s : services) {
     Clean();
-    seam::hook::GetVersionExA = s.win98 ? Windows98 : nullptr;
+    s.win98 ? ReportWindows(1, 4, 10) : ReportWindows(0, 0, 0);
     const std::string what = std::string("service of ") + s.server + (s.win98 ? " on Windows 98" : "");
     Check(Configure(s.server, "u", "p", true, nullptr), what + ": succeeds");
     Eq(what + ": started", Join(seam::S().commands), s.win98 ? "|" + ShortPath(scm) + s.command : s.command);
     Eq(what + ": target", DmoLog().size() > 2 ? DmoLog()[2] : "", "Server.Connect(\"" + s.target + "\")");
     Eq(what + ": folder", Join(seam::S().folders), s.win98 ? "" : "C:\\windows\\system32");
   }
-  seam::hook::GetVersionExA = nullptr;
+  ReportWindows(0, 0, 0);
   // An interpreter at a drive's root runs in that root, backslash and all.
   Clean();
   char comspec[MAX_PATH] = {};

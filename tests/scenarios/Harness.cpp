@@ -114,9 +114,26 @@ void ReplayProcesses(DWORD dwExit) {
   };
 }
 
-void StandInSetup(DWORD dwExit, DWORD dwLibrary) {
+void StandInSetup(DWORD dwExit, DWORD dwLibrary, DWORD nMs) {
   FILE* f = std::fopen((Folder() + "sys\\result.txt").c_str(), "w");
-  if (f) std::fprintf(f, "%lu %lu\n", (unsigned long)dwExit, (unsigned long)dwLibrary), std::fclose(f);
+  if (f) std::fprintf(f, "%lu %lu %lu\n", (unsigned long)dwExit, (unsigned long)dwLibrary, (unsigned long)nMs), std::fclose(f);
+}
+
+namespace {
+OSVERSIONINFOA g_windows;
+BOOL WINAPI Windows(LPOSVERSIONINFOA v) {
+  v->dwPlatformId = g_windows.dwPlatformId;
+  v->dwMajorVersion = g_windows.dwMajorVersion;
+  v->dwMinorVersion = g_windows.dwMinorVersion;
+  return TRUE;
+}
+}  // namespace
+
+void ReportWindows(DWORD dwPlatform, DWORD dwMajor, DWORD dwMinor) {
+  g_windows.dwPlatformId = dwPlatform;
+  g_windows.dwMajorVersion = dwMajor;
+  g_windows.dwMinorVersion = dwMinor;
+  seam::hook::GetVersionExA = dwPlatform || dwMajor || dwMinor ? Windows : nullptr;
 }
 
 std::string LeftOpen() {
@@ -151,12 +168,13 @@ int main(int argc, char** argv) {
   const std::string self = ModulePath();
   if (self.size() >= 11 && !_stricmp(self.c_str() + self.size() - 11, "msiexec.exe")) {
     // The engine setup's stand-in: result.txt beside it holds "<exit> <library code>".
-    unsigned long dwExit = 1603, dwLibrary = 0;
+    unsigned long dwExit = 1603, dwLibrary = 0, nMs = 0;
     std::string sys = Folder();
     if (FILE* f = std::fopen((sys + "result.txt").c_str(), "r")) {
-      if (std::fscanf(f, "%lu %lu", &dwExit, &dwLibrary) != 2) dwExit = 1603;
+      if (std::fscanf(f, "%lu %lu %lu", &dwExit, &dwLibrary, &nMs) != 3) dwExit = 1603;
       std::fclose(f);
     }
+    ::Sleep(nMs);
     // The setup's custom action tells the library (beside the medium) the code.
     typedef LONG(WINAPI * Callback)(DWORD, LPCSTR);
     HMODULE h = dwLibrary ? ::LoadLibraryA((sys + "..\\qxMSI_ERR.dll").c_str()) : nullptr;

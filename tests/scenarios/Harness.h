@@ -43,8 +43,11 @@ std::string ResumeEntry(const char* tail);
 // Processes are not started; each start is recorded and answered with a
 // process that has already ended with dwExit.
 void ReplayProcesses(DWORD dwExit);
-// The next msiexec stand-in ends with dwExit after telling the library dwLibrary.
-void StandInSetup(DWORD dwExit, DWORD dwLibrary);
+// The next msiexec stand-in ends with dwExit after telling the library
+// dwLibrary, nMs after its start.
+void StandInSetup(DWORD dwExit, DWORD dwLibrary, DWORD nMs = 0);
+// GetVersionExA reports this platform and version while set (0 0 0: the real one).
+void ReportWindows(DWORD dwPlatform, DWORD dwMajor, DWORD dwMinor);
 std::string LeftOpen();   // through the seam: "keys handles libraries objects"
 void CheckReleased(const std::string& what);
 

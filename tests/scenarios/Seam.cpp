@@ -105,7 +105,7 @@ BOOL WINAPI Start(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_AT
   S().commands.push_back(std::string(app ? app : "") + "|" + (cmd ? cmd : ""));
   S().folders.push_back(dir ? dir : "");
   BOOL ok = S().fakeStart ? S().fakeStart(pi) : ::CreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
-  if (ok) Took(pi->hProcess), Took(pi->hThread);
+  if (ok) Took(pi->hProcess), Took(pi->hThread), S().lastProcessId = pi->dwProcessId;
   return ok;
 }
 BOOL WINAPI CloseH(HANDLE h) { return Released(h), ::CloseHandle(h); }

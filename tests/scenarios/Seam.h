@@ -29,6 +29,7 @@ struct State {
   std::vector<std::string> writes;     // RegSetValueExA: name | type | the bytes handed over
   std::vector<std::string> commands;   // CreateProcessA: application | command line
   std::vector<std::string> folders;    // CreateProcessA: the current folder given, "" for none
+  DWORD lastProcessId = 0;             // CreateProcessA: of the last process started
   struct Box { std::string text, caption; UINT flags; };
   std::vector<Box> boxes;
   std::vector<int> answers;       // for MessageBoxA, in order; IDOK when none left

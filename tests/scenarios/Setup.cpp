@@ -1,6 +1,7 @@
 // The engine setup run and the runtime setup page with their stand-ins
 // started for real, and the page framework at the end of the session.
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include "pages/frmInstallMSI.h"
 #include "tests/scenarios/Harness.h"
@@ -22,11 +23,35 @@ const char kFailed[] = "The MSDE setup failed.";
 const char kTaken[] = "The MSDE setup failed because there is already a server named ZoMEL on this system.";
 const char kRunAgain[] = "\r\n\r\nPlease run the ORV Database Install application again after rebooting your system.";
 
+// The setup's dialogs as the watcher finds them: the first, then the second.
+HWND g_dialogs[2];
+HWND WINAPI SetupDialog(LPCSTR cls, LPCSTR title) {
+  static int n;
+  if (!cls || std::strcmp(cls, "#32770")) return ::FindWindowA(cls, title);
+  return g_dialogs[n++ ? 1 : 0];
+}
+DWORD WINAPI DialogProcess(HWND h, LPDWORD pid) {
+  if (h != g_dialogs[0] && h != g_dialogs[1]) return ::GetWindowThreadProcessId(h, pid);
+  if (pid) *pid = seam::S().lastProcessId;
+  return 1;
+}
+
 std::string Box(const std::string& text, UINT flags) { return text + " [" + std::to_string(flags) + "]"; }
 
 bool TempCopyLeft() {
   char temp[MAX_PATH] = {};
   return ::GetFileAttributesA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// msi.dll's DllGetVersion reporting g_version (a fourth field of 2: it fails).
+const DWORD* g_version;
+HRESULT CALLBACK FakeDllGetVersion(DWORD* info) {
+  for (int i = 0; i < 3; ++i) info[1 + i] = g_version[i];
+  return g_version[3] == 2 ? E_FAIL : S_OK;
+}
+FARPROC WINAPI VersionExport(HMODULE h, LPCSTR name) {
+  if (HIWORD(UINT_PTR(name)) && !std::strcmp(name, "DllGetVersion")) return FARPROC(FakeDllGetVersion);
+  return ::GetProcAddress(h, name);
 }
 
 void WriteExitCode(DWORD dwExit) {
@@ -47,6 +72,8 @@ void SetupRunScenarios() {
       {"SqlRun01.msi", "MY SERVER", "say \"hi\"", "C:\\",
        " /i SqlRun01.msi INSTANCENAME=\"MY SERVER\" SAPWD=\"say \"\"hi\"\"\" CALLBACK=qxMSI_ERR!MSICBK /qb /l*v "
        "C:\\msde_inst.log"},
+      {"SqlRun02.msi", "A\"B", "p\"w", "C:\\",
+       " /i SqlRun02.msi INSTANCENAME=\"A\"\"B\" SAPWD=\"p\"\"w\" CALLBACK=qxMSI_ERR!MSICBK /qb /l*v C:\\msde_inst.log"},
   };
   for (const auto& l : lines) Eq("msiexec arguments", BuildSetupCommandLine(l[0], l[1], l[2], true, l[3]), l[4]);
 
@@ -102,6 +129,30 @@ void SetupRunScenarios() {
     Check(!TempCopyLeft(), what + ": library copy gone");
     CheckReleased(what);
   }
+
+  // The watcher acts once per run: after it has handled the setup's first
+  // dialog, a second one keeps its Cancel button.
+  Clean();
+  StandInSetup(0, 0, 1500);
+  seam::hook::FindWindowA = SetupDialog;
+  seam::hook::GetWindowThreadProcessId = DialogProcess;
+  RunPage page;
+  std::string visible;
+  InThread([&] {
+    HWND cancels[2];
+    for (int i = 0; i < 2; ++i) {
+      g_dialogs[i] = ::CreateWindowExA(0, "#32770", "Setup", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+      cancels[i] = ::CreateWindowExA(0, "Button", "Cancel", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, g_dialogs[i], nullptr, nullptr, nullptr);
+    }
+    RunEngineSetup(page, InstallParameters{"ZoMEL", "sa", "vormasi17", false}, App::Path());
+    for (HWND h : cancels) visible += ::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE ? "1" : "0";
+    for (HWND h : g_dialogs) ::DestroyWindow(h);
+  });
+  seam::hook::FindWindowA = nullptr;
+  seam::hook::GetWindowThreadProcessId = nullptr;
+  Eq("watcher: dialogs looked for", seam::S().counts[seam::id_FindWindowA], 1);
+  Eq("watcher: Cancel visible on the first and second dialog", visible, "01");
+  Eq("watcher: setup result", page.sMessage, kSuccessText);
 }
 
 // The runtime page's outcome through its button and timer, the
@@ -169,9 +220,41 @@ void RuntimeScenarios() {
     CheckReleased(what);
   }
   WriteExitCode(0);
-  // The version check of the installed runtime: msi.dll is new enough here, and let go.
-  Eq("runtime update needed", MsiRuntimeNeedsUpdate(), false);
+  // The redistributable for each Windows: INSTMSIW.EXE from NT 4.0 on.
+  const struct {
+    DWORD platform, major, minor;
+    const char* program;
+  } systems[] = {
+      {0, 5, 1, "INSTMSI.EXE"}, {1, 4, 5, "INSTMSI.EXE"},  {2, 3, 51, "INSTMSI.EXE"}, {1, 4, 0, "INSTMSI.EXE"},
+      {1, 4, 10, "INSTMSI.EXE"}, {1, 4, 90, "INSTMSI.EXE"}, {2, 4, 0, "INSTMSIW.EXE"}, {2, 5, 0, "INSTMSIW.EXE"},
+      {2, 5, 1, "INSTMSIW.EXE"}, {2, 6, 1, "INSTMSIW.EXE"},
+  };
+  for (const auto& v : systems) {
+    Clean();
+    ReportWindows(v.platform, v.major, v.minor);
+    RunRuntimePage(nullptr);
+    ReportWindows(0, 0, 0);
+    const std::string program = seam::S().commands.empty() ? "" : seam::S().commands[0];
+    Eq("runtime setup on Windows " + std::to_string(v.platform) + " " + std::to_string(v.major) + "." +
+           std::to_string(v.minor), program.substr(0, program.find('|')), ShortPath(Folder() + "MSI\\" + v.program));
+  }
+  // The installed runtime's version against the rules: from 1.10 on, and a
+  // build of 1029 or later in every version; an export that fails counts as old.
+  Clean();
+  Eq("runtime update needed, the real msi.dll", MsiRuntimeNeedsUpdate(), false);
   CheckReleased("runtime version check");
+  const DWORD versions[][4] = {
+      {1, 0, 1000, 1}, {1, 1, 1029, 1},  {1, 9, 2600, 1},  {1, 10, 1028, 1}, {1, 10, 1029, 0}, {1, 11, 2405, 0},
+      {2, 0, 1000, 1}, {2, 0, 1028, 1},  {2, 0, 1029, 0},  {2, 0, 2600, 0},  {0, 99, 9999, 1}, {3, 1, 4000, 0},
+      {0, 0, 0, 2},
+  };
+  seam::hook::GetProcAddress = VersionExport;
+  for (const auto& v : versions) {
+    g_version = v;
+    Eq("runtime update needed, msi.dll " + std::to_string(v[0]) + "." + std::to_string(v[1]) + "." +
+           std::to_string(v[2]), MsiRuntimeNeedsUpdate(), v[3] != 0);
+  }
+  seam::hook::GetProcAddress = nullptr;
 }
 
 struct TestPage : CPage {
