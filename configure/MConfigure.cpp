@@ -203,6 +203,8 @@ std::string GetServerRoleName(long nRole) {
 bool ConfigureServer(const std::string& sServerName, const std::string& sUserID, const std::string& sPassword,
                      bool bNTAuthentication, IConfigurationProgress* oProgress) {
   Screen::SetMousePointer(11);
+  LogSecret(sPassword);
+  LogSecret(kAdminPassword);
   bool bResult = false;
   try {
     try {
@@ -239,7 +241,12 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
     }
   } catch (const RuntimeError& e) {
     Screen::SetMousePointer(0);
-    ReportError(e);
+    // Reporting needs memory too; without it the error goes untold, and the
+    // result stays false.
+    try {
+      ReportError(e);
+    } catch (...) {
+    }
     bResult = false;
   }
   Screen::SetMousePointer(0);

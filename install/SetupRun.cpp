@@ -75,15 +75,17 @@ void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwR
       (bEntry  ? "resume data and Run entry written"
        : bData ? "Run entry not written, resume data removed"
                : "resume data not written, no Run entry"));
-  if (dwResult == SetupRestartRequired) {
-    if (page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION) != IDNO) {
-      if (RequestRestart()) page.EndProgram();
-      // Refused (no shutdown right): the resume entries are written, so the
-      // user only has to restart by hand.
-    }
-    page.ShowMessage(ManualRestartText(), MB_ICONINFORMATION);
-  }
+  // From here the page may go: the resume entries are in place. Set before
+  // any restart request, or the page would veto the restart it asked for.
   page.SetPageResult(PageResultCancel);
+  // 1641: the setup's own restart was refused while the page waited (the
+  // entries were not written yet); ask for it again now that they are.
+  const bool bRestart =
+      dwResult == SetupRestartInitiated || page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION) != IDNO;
+  if (bRestart && RequestRestart()) page.EndProgram();
+  // Declined, or refused (no shutdown right): the resume entries are
+  // written, so the user only has to restart by hand.
+  page.ShowMessage(ManualRestartText(), MB_ICONINFORMATION);
   page.ClosePage();
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 #include "util/MLog.h"
+#include "util/Restart.h"
 
 const FontSpec kArial9 = {"Arial", 9, false};
 const FontSpec kArial825 = {"Arial", 8.25, false};
@@ -130,8 +131,8 @@ struct FormsInternal {
     }
     if (!f) return api::DefWindowProcA(h, msg, wp, lp);
     if (msg == WM_NCDESTROY && f->m_hWnd == h) {
-      // Destroyed behind the form's back (with its owner, say): the form
-      // counts as unloaded, so a modal show does not wait for ever.
+      // Unloaded, or destroyed behind the form's back (with its owner, say):
+      // the form counts as unloaded, so a modal show does not wait for ever.
       f->m_hWnd = nullptr;
       Forget(h);
       return api::DefWindowProcA(h, msg, wp, lp);
@@ -405,7 +406,9 @@ int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle) {
   HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
   if (owner && !api::IsWindow(owner)) owner = nullptr;
   const int nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
-  Log("Message shown: " + sText + " | answer: " + (nAnswer == IDYES ? "Yes" : nAnswer == IDNO ? "No" : "OK"));
+  static const char* const kAnswers[] = {"failed", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+  Log("Message shown: " + sText + " | answer: " +
+      (nAnswer >= 0 && nAnswer <= IDNO ? std::string(kAnswers[nAnswer]) : std::to_string(nAnswer)));
   return nAnswer;
 }
 
@@ -515,9 +518,13 @@ bool CForm::Unload() {
   if (m_impl->ownerDisabled && m_impl->owner) api::EnableWindow(m_impl->owner, TRUE);
   m_impl->ownerDisabled = false;
   for (auto& t : m_impl->timers) api::KillTimer(h, (UINT_PTR)t.id);
-  m_hWnd = nullptr;
+  // The messages of the destruction still need the real window; its
+  // WM_NCDESTROY forgets it. A window that would not go is forgotten here.
   api::DestroyWindow(h);
-  FormsInternal::Forget(h);
+  if (m_hWnd == h) {
+    m_hWnd = nullptr;
+    FormsInternal::Forget(h);
+  }
   for (auto& c : m_impl->controls)
     if (c.picture) api::DeleteObject(c.picture);
   m_impl->controls.clear();
@@ -526,6 +533,8 @@ bool CForm::Unload() {
   m_impl->unloading = false;
   return true;
 }
+
+bool CForm::Form_QueryEndSession() { return RestartRequested() || Form_QueryUnload(); }
 
 void CForm::SetCaption(const std::string& s) {
   m_impl->caption = s;
@@ -754,8 +763,7 @@ LRESULT CForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       Unload();
       return 0;
     case WM_QUERYENDSESSION:
-      // A log-off or shut-down is a close request like any other.
-      return Form_QueryUnload() ? TRUE : FALSE;
+      return Form_QueryEndSession() ? TRUE : FALSE;
     case WM_ERASEBKGND:
       if (!Form_EraseBackground((HDC)wParam)) FormsInternal::FillFace((HDC)wParam, h);
       return 1;

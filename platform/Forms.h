@@ -108,6 +108,9 @@ public:
 protected:
   virtual void Form_Load() {}
   virtual bool Form_QueryUnload() { return true; }    // false refuses the close
+  // The end of the session: a close request like any other, unless the
+  // wizard itself asked for the restart.
+  virtual bool Form_QueryEndSession();
   virtual void Form_Unload() {}
   virtual void Control_Click(int /*nId*/) {}
   virtual void Timer_Tick(int /*nId*/) {}

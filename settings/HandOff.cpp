@@ -2,6 +2,7 @@
 #include "settings/HandOff.h"
 #include "platform/Forms.h"
 #include "settings/MReg32.h"
+#include "util/MLog.h"
 #include "util/Util.h"
 
 const char* const kHandOffKey = "SOFTWARE\\LumeDax\\ZoMel\\Install\\Temp\\Parameters";
@@ -17,6 +18,7 @@ void CheckLength(const std::string& sData) {
 }  // namespace
 
 void SaveParameters(bool bNTAuthentication) {
+  LogSecret(kDefaultPassword);
   const std::string sServer = GetComputerNameText();
   SaveString(HKEY_LOCAL_MACHINE, kHandOffKey, "Server", sServer);
   SaveString(HKEY_LOCAL_MACHINE, kHandOffKey, "Database", "ZOMEL");

@@ -5,6 +5,7 @@
 #include "platform/Forms.h"
 #include "settings/CRegistry.h"
 #include "startup/MMain.h"
+#include "util/MLog.h"
 #include "util/Util.h"
 
 const char* const kMsgBoxTitle = "Custom Database Configuration";
@@ -187,6 +188,20 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
   }
   RemoveResumeEntry();
   return result;
+}
+
+std::string LoggedCommandLine(const std::string& sCommand) {
+  const size_t at = Lower(sCommand).find("/config");
+  if (at == std::string::npos) return sCommand;
+  const std::string sName = TrimBlanks(sCommand.substr(at + 7));
+  bool bStamp = !sName.empty();
+  int nPoints = 0;
+  for (char c : sName) {
+    if (c == '.' || c == ',') ++nPoints;
+    else if (c < '0' || c > '9') bStamp = false;
+  }
+  if (bStamp && nPoints <= 1) return sCommand;
+  return sCommand.substr(0, at + 7) + " " + kHiddenText;
 }
 
 bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {

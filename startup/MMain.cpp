@@ -22,7 +22,8 @@ const char kDefaultPassword[] = "vormasi17";
 
 // Owns the wizard's one taskbar button; lies far outside every screen.
 // Closing it from the taskbar would take the open page with it, unasked:
-// it refuses every close request until Main lets it go.
+// it refuses every close request until Main lets it go. The end of the
+// session is the pages' to refuse, not its own.
 class frmTaskbarProxy : public CForm {
 public:
   void Release() {
@@ -33,6 +34,7 @@ public:
 protected:
   void Form_Load() override { SetSizeTwips(7560, 5835); }
   bool Form_QueryUnload() override { return m_bReleasing; }
+  bool Form_QueryEndSession() override { return true; }
 
 private:
   bool m_bReleasing = false;
@@ -116,7 +118,8 @@ void RunWizard(WizardPages& pages) {
   bool bWelcomeDone = false, bCancelled = false, bConfigure = false;
 
   const RunMode eMode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
-  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" + App::Command() +
+  LogSecret(p.sPassword);
+  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" + LoggedCommandLine(App::Command()) +
       "\", run mode " + std::to_string(long(eMode)) + ", Windows version code " + std::to_string(GetOSVersion()) +
       ", Windows Installer " + MsiRuntimeVersion());
   bool bFullSequence = false;
@@ -138,6 +141,7 @@ void RunWizard(WizardPages& pages) {
   if (bFullSequence) {
     if (pages.Welcome(oPicture, &rect) == PageResultNext) {
       ApplyDefaults(p);
+      LogSecret(p.sPassword);
       bWelcomeDone = true;
     }
     if (bWelcomeDone && MsiRuntimeNeedsUpdate()) {

@@ -33,6 +33,9 @@ bool SaveResumeData(const std::string& sValueName, const std::string& sConfigura
 void RemoveResumeEntry();
 void DeleteResumeData(const std::string& sValueName);
 std::string ScrambleString(const std::string& sText);
+// The command line for the log: what follows "/Config" only when it has the
+// form of a resume stamp; a user may have typed the settings there.
+std::string LoggedCommandLine(const std::string& sCommand);
 bool MsiRuntimeNeedsUpdate();
 std::string MsiRuntimeVersion();              // "major.minor.build", or "not found"
 

@@ -1,5 +1,6 @@
 #include "util/MLog.h"
 #include <cstdio>
+#include <vector>
 #include "platform/MAPI_Declares.h"
 
 const char* const kHiddenText = "****";
@@ -10,7 +11,23 @@ const char kOldLogFileName[] = "msde_wizard.old";
 const DWORD kMaxLogBytes = 1024 * 1024;
 std::string g_sLogPath;   // empty until LogStart
 bool g_bEnded = false;
+std::vector<std::string> g_Secrets;
+
+// The log lies where every user of the machine can read it.
+std::string Scrubbed(std::string s) {
+  for (const std::string& sSecret : g_Secrets)
+    for (size_t at = 0; (at = s.find(sSecret, at)) != std::string::npos; at += sizeof "****" - 1)
+      s.replace(at, sSecret.size(), kHiddenText);
+  return s;
+}
 }  // namespace
+
+void LogSecret(const std::string& sSecret) {
+  if (sSecret.empty()) return;
+  for (const std::string& s : g_Secrets)
+    if (s == sSecret) return;
+  g_Secrets.push_back(sSecret);
+}
 
 void LogStart(const std::string& sFolder) {
   g_sLogPath = sFolder + kLogFileName;
@@ -35,7 +52,7 @@ void Log(const std::string& sLine) {
   char sStamp[32];
   std::snprintf(sStamp, sizeof sStamp, "%04u-%02u-%02u %02u:%02u:%02u ", st.wYear, st.wMonth, st.wDay, st.wHour,
                 st.wMinute, st.wSecond);
-  std::string s = sStamp + sLine;
+  std::string s = sStamp + Scrubbed(sLine);
   // One event, one line: a CR or LF inside (a message's paragraphs) would
   // start a line without a time.
   for (char& c : s)

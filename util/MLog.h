@@ -10,4 +10,7 @@ extern const char* const kHiddenText;         // "****", for passwords
 // one and started anew.
 void LogStart(const std::string& sFolder);
 void Log(const std::string& sLine);            // the date and time go first
+// A password this run knows: from now on it stands in no line, whatever the
+// event, but as kHiddenText.
+void LogSecret(const std::string& sSecret);
 void LogEnd(const std::string& sHow);

@@ -3,6 +3,8 @@
 #include "platform/MAPI_Declares.h"
 
 namespace {
+bool g_bRestartRequested = false;
+
 // Best effort: a failure here shows up as a refused ExitWindowsEx.
 void EnableShutdownPrivilege() {
   HANDLE hToken = nullptr;
@@ -20,9 +22,15 @@ void EnableShutdownPrivilege() {
 }
 }  // namespace
 
+bool RestartRequested() { return g_bRestartRequested; }
+
 bool RequestRestart() {
   EnableShutdownPrivilege();
+  // Windows NT asks the caller's windows too, right after this call returns
+  // and before the page has gone: they must agree already.
+  g_bRestartRequested = true;
   const bool bDone = api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
+  g_bRestartRequested = bDone;
   Log(bDone ? "Restart requested: accepted by Windows" : "Restart requested: refused by Windows");
   return bDone;
 }

@@ -8,3 +8,6 @@
 // restart with EWX_REBOOT | EWX_POWEROFF. Returns whether the system
 // accepted the request; false means the user must restart by hand.
 bool RequestRestart();
+// True from the moment the wizard asks for a restart until Windows refuses
+// it: no window of the wizard may then veto the end of the session.
+bool RestartRequested();

@@ -16,6 +16,7 @@ const char kStarted[] = "SQL Server service started successfully....";
 const char kSetSa[] = "Setting sa password....";
 
 BSTR WINAPI NoMemory(const OLECHAR*) { throw std::bad_alloc(); }
+int WINAPI NoMemoryBox(HWND, LPCSTR, LPCSTR, UINT) { throw std::bad_alloc(); }
 }  // namespace
 
 // One configuration with every process replayed as ended at once.
@@ -106,4 +107,15 @@ void ConfigureScenarios() {
   seam::hook::SysAllocString = nullptr;
   Eq("out of memory: boxes", Boxes(), "The following error occured during database configuration: Out of memory 7 [48]");
   CheckReleased("out of memory");
+  // Out of memory again while the error is told: untold, still false.
+  Clean();
+  seam::hook::SysAllocString = NoMemory;
+  const auto box = seam::hook::MessageBoxA;
+  seam::hook::MessageBoxA = NoMemoryBox;
+  bool bConfigured = true;
+  Check(InThread([&] { bConfigured = Configure("ZoMEL", "zouser", "pw", false, nullptr); }), "out of memory twice: returns");
+  seam::hook::MessageBoxA = box;
+  seam::hook::SysAllocString = nullptr;
+  Check(!bConfigured, "out of memory twice: fails");
+  CheckReleased("out of memory twice");
 }

@@ -198,7 +198,8 @@ int main(int argc, char** argv) {
   } groups[] = {
       {"startup", StartupScenarios},   {"selection", SelectionScenarios}, {"setup run", SetupRunScenarios},
       {"runtime", RuntimeScenarios},   {"configure", ConfigureScenarios}, {"pages", PageScenarios},
-      {"controls", ControlScenarios},  {"faults", FaultScenarios},      {"power loss", PowerLossScenarios},
+      {"controls", ControlScenarios},  {"session", SessionScenarios},   {"faults", FaultScenarios},
+      {"power loss", PowerLossScenarios},
   };
   for (const auto& g : groups) {
     if (argc == 2 && std::strcmp(argv[1], g.name)) continue;

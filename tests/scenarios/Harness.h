@@ -95,5 +95,5 @@ std::string Boxes();
 int FreeGdiObjects();                  // brushes the system still hands out                   // the message boxes shown, one "text [flags]" a line
 
 // ---- the scenario groups
-void SetupRunScenarios(), RuntimeScenarios(), ConfigureScenarios(), StartupScenarios(), SelectionScenarios(),
+void SessionScenarios(), SetupRunScenarios(), RuntimeScenarios(), ConfigureScenarios(), StartupScenarios(), SelectionScenarios(),
     PageScenarios(), ControlScenarios(), FaultScenarios(), PowerLossScenarios();

@@ -124,6 +124,7 @@ int WINAPI Box(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
 }
 BOOL WINAPI Restart(UINT flags, DWORD) {
   S().restarts += std::to_string(flags) + (S().counts[id_AdjustTokenPrivileges] ? "+" : "-");
+  if (S().onRestart) S().onRestart();
   if (S().restartWorks) return TRUE;
   ::SetLastError(ERROR_PRIVILEGE_NOT_HELD);
   return FALSE;

@@ -36,6 +36,7 @@ struct State {
   int libraries = 0;              // LoadLibraryA minus FreeLibrary
   std::string restarts;           // ExitWindowsEx: its flags, then "+" when the privilege was asked for
   bool restartWorks = false;      // ExitWindowsEx reports success (and does nothing), else refuses
+  std::function<void()> onRestart;     // inside ExitWindowsEx, as Windows asks the windows
   bool ended = false;             // ExitProcess was called: it ends the calling thread only
   std::set<HKEY> keys;            // registry keys open now
   std::map<HANDLE, int> handles;  // process, thread, token and find handles open now

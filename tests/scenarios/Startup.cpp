@@ -1,9 +1,11 @@
 // The command line, the resume data in the real registry, the hand-off key,
 // and the choice of the instance package from the product codes installed.
+#include <cstdio>
 #include "install/InstanceFiles.h"
 #include "settings/HandOff.h"
 #include "settings/MReg32.h"
 #include "tests/scenarios/Harness.h"
+#include "util/MLog.h"
 
 namespace {
 const char kInvalid[] =
@@ -138,6 +140,38 @@ void StartupScenarios() {
   long nRaised = 0;   // codes of 128 and more cannot be doubled into a byte
   try { Encrypt("\x7F\x80"); } catch (const RuntimeError& e) { nRaised = e.Number; }
   Eq("Encrypt of code 128 raises", nRaised, 5);
+
+  // The log lies open to every user: settings typed after /Config stand in
+  // it only as ****, a resume stamp as it is.
+  const char* const lines[][2] = {
+      {"/Config 46362.5", "/Config 46362.5"},
+      {"/CONFIG   38475,51 ", "/CONFIG   38475,51 "},
+      {"/msi", "/msi"},
+      {"/Config ZoMEL|sa|Zq7pw|False", "/Config ****"},
+      {"/msi /config Zq7pw", "/msi /config ****"},
+      {"/config 12 /msi", "/config ****"},
+      {"/config 1.2.3", "/config ****"},
+      {"/configZq7pw", "/config ****"},
+  };
+  for (const auto& l : lines) Eq(std::string("logged command line ") + l[0], LoggedCommandLine(l[0]), l[1]);
+  // Every password the run knows becomes ****, whatever the event; each
+  // answer to a message is logged as given.
+  Clean();
+  const std::string log = Folder() + "msde_wizard.log";
+  ::DeleteFileA(log.c_str());
+  LogStart(Folder());
+  LogSecret("Zq7pw");
+  seam::S().answers = {IDCANCEL, 0, IDYES};
+  for (const char* text : {"one", "two Zq7pw", "three"}) MsgBox(text, MB_YESNOCANCEL, kMsgBoxTitle);
+  Log("Zq7pwZq7pw and Zq7p");
+  std::string logged;
+  if (FILE* f = std::fopen(log.c_str(), "rb")) {
+    for (char buf[256]; std::fgets(buf, sizeof buf, f);) logged += std::string(buf).substr(20);
+    std::fclose(f);
+  }
+  Eq("log: answers and passwords", logged,
+     "Message shown: one | answer: Cancel\r\nMessage shown: two **** | answer: failed\r\n"
+     "Message shown: three | answer: Yes\r\n******** and Zq7p\r\n");
 }
 
 void SelectionScenarios() {

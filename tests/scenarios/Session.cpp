@@ -1,0 +1,135 @@
+// The end of the session as Windows asks for it: the whole wizard on a
+// thread of its own, its windows asked from outside while it waits, and from
+// inside ExitWindowsEx when it restarts the machine itself.
+#include <algorithm>
+#include <cstring>
+#include "startup/MMain.h"
+#include "tests/scenarios/Harness.h"
+
+namespace {
+LPSTR WINAPI NoArguments() {
+  static char s[] = "scenarios.exe";
+  return s;
+}
+
+// The wizard's top-level windows: the owner far off the screen, or a page.
+struct Windows {
+  std::vector<HWND> forms;
+  static BOOL CALLBACK Add(HWND h, LPARAM p) {
+    char cls[32] = {};
+    ::GetClassNameA(h, cls, sizeof cls);
+    if (!std::strcmp(cls, "TarnwickForm")) reinterpret_cast<Windows*>(p)->forms.push_back(h);
+    return TRUE;
+  }
+  explicit Windows(DWORD tid) { ::EnumThreadWindows(tid, Add, LPARAM(this)); }
+};
+
+// "page 0 proxy 1": each window's answer to the end of the session.
+std::string SessionAnswers(DWORD tid) {
+  std::vector<std::string> answers;
+  for (HWND h : Windows(tid).forms) {
+    RECT rc = {};
+    ::GetWindowRect(h, &rc);
+    DWORD_PTR r = 0;
+    ::SendMessageTimeoutA(h, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &r);
+    answers.push_back(std::string(rc.top < -1000 ? "proxy " : "page ") + (r ? "1" : "0"));
+  }
+  std::sort(answers.begin(), answers.end());
+  return Join(answers, " ");
+}
+
+struct Find {
+  const char* text;
+  HWND found;
+  static BOOL CALLBACK Child(HWND h, LPARAM p) {
+    Find* f = reinterpret_cast<Find*>(p);
+    char s[256] = {};
+    ::GetWindowTextA(h, s, sizeof s);
+    if (!std::strncmp(s, f->text, std::strlen(f->text))) f->found = h;
+    return !f->found;
+  }
+};
+// A control of the wizard's open page whose text starts with text, within 10 s.
+HWND WaitFor(DWORD tid, const char* text) {
+  for (int i = 0; i < 200; ++i) {
+    for (HWND h : Windows(tid).forms) {
+      Find f{text, nullptr};
+      ::EnumChildWindows(h, Find::Child, LPARAM(&f));
+      if (f.found && ::IsWindowEnabled(f.found)) return f.found;
+    }
+    ::Sleep(50);
+  }
+  Check(false, std::string("no control \"") + text + "\" within 10 s");
+  return nullptr;
+}
+
+void Press(DWORD tid, const char* button) {
+  if (HWND h = WaitFor(tid, button)) ::PostMessageA(h, BM_CLICK, 0, 0);
+}
+
+// Main on a thread of its own, up to the engine setup when asked.
+struct Wizard {
+  HANDLE thread = nullptr;
+  DWORD tid = 0;
+  static DWORD WINAPI Run(LPVOID) {
+    Main();
+    return 0;
+  }
+  explicit Wizard(bool bToSetup) {
+    seam::hook::GetCommandLineA = NoArguments;
+    thread = ::CreateThread(nullptr, 0, Run, nullptr, 0, &tid);
+    if (!bToSetup) return;
+    Press(tid, "&Next >");
+    WaitFor(tid, "You are now ready");
+    Press(tid, "&Next >");
+  }
+  ~Wizard() {
+    if (::WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0) Check(false, "the wizard did not end");
+    ::CloseHandle(thread);
+    seam::hook::GetCommandLineA = nullptr;
+  }
+};
+}  // namespace
+
+void SessionScenarios() {
+  // The welcome page refuses the end of the session, its owner never does.
+  Clean();
+  {
+    Wizard w(false);
+    WaitFor(w.tid, "Welcome!");
+    Eq("session end on the welcome page", SessionAnswers(w.tid), "page 0 proxy 1");
+    seam::S().answers = {IDYES};
+    Press(w.tid, "Cancel");
+  }
+  // While the engine setup runs, its page refuses.
+  Clean();
+  StandInSetup(0, 0, 3000);
+  {
+    Wizard w(true);
+    WaitFor(w.tid, "Please be patient while SQL Server");
+    ::Sleep(1000);
+    Eq("session end during the engine setup", SessionAnswers(w.tid), "page 0 proxy 1");
+    Press(w.tid, "&Next >");
+    Press(w.tid, "&Finish");
+  }
+  // The wizard's own restart: every window agrees by the time Windows asks,
+  // and on the setup's 1641 only once the resume entries are in place.
+  for (const DWORD dwExit : {3010, 1641}) {
+    Clean();
+    StandInSetup(dwExit, 0, 0);
+    seam::S().answers = {IDYES};
+    seam::S().restartWorks = true;
+    std::string answers, entries;
+    seam::S().onRestart = [&] {
+      answers = SessionAnswers(::GetCurrentThreadId());
+      entries = std::to_string(RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr)) +
+                std::to_string(RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, nullptr));
+    };
+    { Wizard w(true); }
+    const std::string what = "the wizard's restart after " + std::to_string(dwExit);
+    Eq(what + ": session end", answers, "page 1 proxy 1");
+    Eq(what + ": Run entry and resume data before the restart", entries, "11");
+    Eq(what + ": restart flags", seam::S().restarts, "10+");
+    Check(seam::S().ended, what + ": the wizard ends");
+  }
+}
