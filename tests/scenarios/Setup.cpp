@@ -23,15 +23,16 @@ const char kFailed[] = "The MSDE setup failed.";
 const char kTaken[] = "The MSDE setup failed because there is already a server named ZoMEL on this system.";
 const char kRunAgain[] = "\r\n\r\nPlease run the ORV Database Install application again after rebooting your system.";
 
-// The setup's dialogs as the watcher finds them: the first, then the second.
-HWND g_dialogs[2];
+// The dialogs as the watcher finds them, one a pass: another program's,
+// then the setup's first and its second.
+HWND g_dialogs[3];
 HWND WINAPI SetupDialog(LPCSTR cls, LPCSTR title) {
   static int n;
   if (!cls || std::strcmp(cls, "#32770")) return ::FindWindowA(cls, title);
-  return g_dialogs[n++ ? 1 : 0];
+  return g_dialogs[n < 2 ? n++ : 2];
 }
 DWORD WINAPI DialogProcess(HWND h, LPDWORD pid) {
-  if (h != g_dialogs[0] && h != g_dialogs[1]) return ::GetWindowThreadProcessId(h, pid);
+  if (h != g_dialogs[1] && h != g_dialogs[2]) return ::GetWindowThreadProcessId(h, pid);
   if (pid) *pid = seam::S().lastProcessId;
   return 1;
 }
@@ -137,28 +138,36 @@ void SetupRunScenarios() {
     CheckReleased(what);
   }
 
-  // The watcher acts once per run: after it has handled the setup's first
-  // dialog, a second one keeps its Cancel button.
+  // The watcher leaves other programs' dialogs alone and acts once per run:
+  // the Cancel button of the setup's first dialog goes (hidden, disabled, no
+  // size, the dialog kept on top), a second dialog keeps its own.
   Clean();
-  StandInSetup(0, 0, 1500);
+  StandInSetup(0, 0, 2000);
   seam::hook::FindWindowA = SetupDialog;
   seam::hook::GetWindowThreadProcessId = DialogProcess;
   RunPage page;
-  std::string visible;
+  std::string cancels;
   InThread([&] {
-    HWND cancels[2];
-    for (int i = 0; i < 2; ++i) {
+    HWND buttons[3];
+    for (int i = 0; i < 3; ++i) {
       g_dialogs[i] = ::CreateWindowExA(0, "#32770", "Setup", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-      cancels[i] = ::CreateWindowExA(0, "Button", "Cancel", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, g_dialogs[i], nullptr, nullptr, nullptr);
+      buttons[i] = ::CreateWindowExA(0, "Button", "Cancel", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, g_dialogs[i], nullptr, nullptr, nullptr);
     }
     RunEngineSetup(page, InstallParameters{"ZoMEL", "sa", "vormasi17", false}, App::Path());
-    for (HWND h : cancels) visible += ::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE ? "1" : "0";
+    for (HWND h : buttons) {
+      RECT rc = {};
+      ::GetWindowRect(h, &rc);
+      cancels += std::to_string((::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0) + std::to_string(::IsWindowEnabled(h) != 0) +
+                 std::to_string(rc.right > rc.left) + " ";
+    }
+    cancels += std::to_string((::GetWindowLongA(g_dialogs[1], GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
     for (HWND h : g_dialogs) ::DestroyWindow(h);
   });
   seam::hook::FindWindowA = nullptr;
   seam::hook::GetWindowThreadProcessId = nullptr;
-  Eq("watcher: dialogs looked for", seam::S().counts[seam::id_FindWindowA], 1);
-  Eq("watcher: Cancel visible on the first and second dialog", visible, "01");
+  Eq("watcher: dialogs looked for", seam::S().counts[seam::id_FindWindowA], 2);
+  Eq("watcher: Cancel shown, enabled, sized, on another program's dialog, the setup's first and second; "
+     "the first on top", cancels, "111 000 111 1");
   Eq("watcher: setup result", page.sMessage, kSuccessText);
 }
 
