@@ -7,6 +7,7 @@
 #include "pages/CPage.h"
 #include "util/MLog.h"
 #include "util/Restart.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 namespace {
@@ -75,13 +76,16 @@ void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwR
       (bEntry  ? "resume data and Run entry written"
        : bData ? "Run entry not written, resume data removed"
                : "resume data not written, no Run entry"));
+  App::SetExitCode(bEntry ? ExitRestartNeeded : ExitFailed);
   // From here the page may go: the resume entries are in place. Set before
   // any restart request, or the page would veto the restart it asked for.
   page.SetPageResult(PageResultCancel);
   // 1641: the setup's own restart was refused while the page waited (the
   // entries were not written yet); ask for it again now that they are.
   const bool bRestart =
-      dwResult == SetupRestartInitiated || page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION) != IDNO;
+      dwResult == SetupRestartInitiated
+          ? !Unattended().bNoRestart
+          : page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION, true) != IDNO;
   if (bRestart && RequestRestart()) page.EndProgram();
   // Declined, or refused (no shutdown right): the resume entries are
   // written, so the user only has to restart by hand.
@@ -165,6 +169,7 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
       ", result " + std::to_string(dwResult));
   if (dwResult == SetupSucceeded) {
     page.SetInstallMessage(SuccessText());
+    App::SetExitCode(ExitDone);
     page.EnableNavButton(1);
   } else if (dwResult == SetupRestartInitiated || dwResult == SetupRestartRequired) {
     RestartRoad(page, params, dwResult);
@@ -182,6 +187,7 @@ void RunEngineSetup(ISetupRunPage& page, const InstallParameters& params, const 
   if (!RunSetup(page, params, sProgramFolder, lib)) return;
   lib.Release();
   if (page.PageResult() == PageResultFailed) {
+    App::SetExitCode(ExitFailed);
     page.SetInstallMessage(ErrorText());
     page.EnableNavButton(4);
     page.EnableNavButton(2);
@@ -206,7 +212,7 @@ std::string BuildSetupCommandLine(const std::string& sPackage, const std::string
   s += " SAPWD=" + QuotePropertyValue(sPassword);
   s += " CALLBACK=qxMSI_ERR!MSICBK";
   if (!bNTAuthentication) s += " SECURITYMODE=SQL";
-  s += " /qb";
+  s += Unattended().eUi == UiQuiet ? " /qn" : " /qb";
   s += " /l*v " + sLogFolder + kLogName;
   return s;
 }

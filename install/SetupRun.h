@@ -27,7 +27,7 @@ public:
   virtual int32_t BarProgressUnits() = 0;
   virtual void SetBarProgressUnits(int32_t nNewVal) = 0;
   virtual void BarIncrementProgress() = 0;
-  virtual int ShowMessage(const std::string& sText, UINT nFlags) = 0;   // titled, modal
+  virtual int ShowMessage(const std::string& sText, UINT nFlags, bool bRestartQuestion = false) = 0;   // titled, modal
   virtual long PageResult() = 0;
   virtual void SetPageResult(long nResult) = 0;
   virtual void ClosePage() = 0;                  // unload; DisplayDialog returns the result

@@ -2,6 +2,7 @@
 #include "pages/CPage.h"
 #include "startup/MMain.h"
 #include "util/MLog.h"
+#include "util/Unattended.h"
 
 const char* const kFooterText = "Copyright (C) LumeDax. All rights reserved.";
 
@@ -32,6 +33,7 @@ const bool kNavEnabled[6][5] = {
 };
 
 const double kNavHeight = 570;
+const UINT_PTR kAutoStepTimer = 0x7A57;
 
 }  // namespace
 
@@ -44,6 +46,7 @@ bool ConfirmCancel() {
                        36, kMsgBoxTitle);
   if (nAnswer == IDYES) {
     Log("Cancel confirmed");
+    App::SetExitCode(ExitCancelled);
     App::End();
   }
   return false;
@@ -136,6 +139,8 @@ long CPage::DisplayDialog(IPicture*& oPicture, WindowRect* lpRect) {
   if (lpRect) m_Rect = *lpRect;
   api::SetWindowPos(h, nullptr, m_Rect.Left, m_Rect.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   PageSetup();
+  // Passive: slow enough to see each page; quiet: nobody looks.
+  if (NoQuestions()) api::SetTimer(h, kAutoStepTimer, Unattended().eUi == UiQuiet ? 100 : 1000, nullptr);
   Screen::SetMousePointer(0);
   Show(true, TaskbarProxy());
   if (lpRect) *lpRect = m_Rect;
@@ -216,6 +221,23 @@ void CPage::NavClick(int nIndex) {
 }
 
 bool CPage::Form_KeyDown(int nKeyCode) { return nKeyCode == VK_F4; }
+
+void CPage::AutoStep() {
+  if (Enabled(NavId(8)))
+    PressControl(NavId(8));
+  else if (Enabled(NavId(1)))
+    PressControl(NavId(1));
+  else if (m_PageResult != 0)
+    Close();
+}
+
+LRESULT CPage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TIMER && wParam == kAutoStepTimer) {
+    AutoStep();
+    return 0;
+  }
+  return CForm::WndProc(msg, wParam, lParam);
+}
 
 bool CPage::Form_EraseBackground(HDC hdc) {
   if (!m_Picture) return false;

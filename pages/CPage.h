@@ -45,6 +45,11 @@ protected:
   CPage(int nBanner, bool bCreatesPicture);
   virtual void PageSetup() {}               // page-specific step of DisplayDialog
   virtual void NavClick(int nIndex);        // default: the column of welcome/ready/configure
+  // An unattended run's step, tried on a timer while the page is open:
+  // Finish, else Next, as the user would press them; a page with its result
+  // and no way on (a failed engine setup) closes with that result.
+  virtual void AutoStep();
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void EnableNav(int nIndex, bool b) { SetEnabled(NavId(nIndex), b); }
   void Close();                             // unload the page (page result must be set)
   void Form_Load() override;                // frame, banner, footer, buttons

@@ -68,7 +68,9 @@ int32_t frmInstallMSDE::BarMaxPercentage() { return UProgressBar1.MaxPercentage(
 int32_t frmInstallMSDE::BarProgressUnits() { return UProgressBar1.ProgressUnits(); }
 void frmInstallMSDE::SetBarProgressUnits(int32_t nNewVal) { UProgressBar1.ProgressUnits(nNewVal); }
 void frmInstallMSDE::BarIncrementProgress() { UProgressBar1.IncrementProgress(); }
-int frmInstallMSDE::ShowMessage(const std::string& sText, UINT nFlags) { return MsgBox(sText, nFlags, kMsgBoxTitle); }
+int frmInstallMSDE::ShowMessage(const std::string& sText, UINT nFlags, bool bRestartQuestion) {
+  return MsgBox(sText, nFlags, kMsgBoxTitle, bRestartQuestion);
+}
 long frmInstallMSDE::PageResult() { return m_PageResult; }
 void frmInstallMSDE::SetPageResult(long nResult) { m_PageResult = nResult; }
 void frmInstallMSDE::ClosePage() { Close(); }

@@ -36,7 +36,7 @@ private:
   int32_t BarProgressUnits() override;
   void SetBarProgressUnits(int32_t nNewVal) override;
   void BarIncrementProgress() override;
-  int ShowMessage(const std::string& sText, UINT nFlags) override;
+  int ShowMessage(const std::string& sText, UINT nFlags, bool bRestartQuestion) override;
   long PageResult() override;
   void SetPageResult(long nResult) override;
   void ClosePage() override;

@@ -6,14 +6,17 @@
 #include "startup/MMain.h"
 #include "util/MLog.h"
 #include "util/Restart.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 namespace {
 const char kCrLf[] = "\r\n";
 
 // The redistributable's own switch: the command it runs after unpacking
-// itself. The leading blank separates it from the (absent) program name.
+// itself. The leading blank separates it from the (absent) program name. A
+// quiet run asks it for no window of its own (/q) too.
 const char kSetupArguments[] = " /c:\"msiinst.exe /i instmsi.msi /qn\"";
+const char kQuietSetupArguments[] = " /q /c:\"msiinst.exe /i instmsi.msi /qn\"";
 
 const DWORD kExitRestartRequired = 3010;
 
@@ -103,6 +106,14 @@ void frmInstallMSI::NavClick(int nIndex) {
   CPage::NavClick(nIndex);
 }
 
+void frmInstallMSI::AutoStep() {
+  // The offer's one button first, as the user would press it.
+  if (Visible(idFrInstallMessages))
+    PressControl(idCmdInstallMSI);
+  else
+    CPage::AutoStep();
+}
+
 void frmInstallMSI::Timer_Tick(int nId) {
   if (nId == idTmrInstallMSI) tmrInstallMSI_Timer();
 }
@@ -124,8 +135,9 @@ long frmInstallMSI::InstallMSI() {
       si.cb = sizeof(si);
       char sTitle[] = "";
       si.lpTitle = sTitle;
-      char sCommand[sizeof(kSetupArguments)];
-      std::memcpy(sCommand, kSetupArguments, sizeof(kSetupArguments));
+      const char* const sArguments = Unattended().eUi == UiQuiet ? kQuietSetupArguments : kSetupArguments;
+      char sCommand[sizeof(kQuietSetupArguments)];
+      std::strcpy(sCommand, sArguments);
 
       if (api::CreateProcessA(sSetup.c_str(), sCommand, nullptr, nullptr, FALSE,
                               NORMAL_PRIORITY_CLASS, nullptr, sWorkingFolder.c_str(), &si, &pi)) {
@@ -150,7 +162,7 @@ long frmInstallMSI::InstallMSI() {
         nResult = dwExitCode == 0                       ? RuntimeSetupInstalled
                   : dwExitCode == kExitRestartRequired ? RuntimeSetupRestartRequired
                                                         : RuntimeSetupFailed;
-        Log("Windows Installer setup: " + sSetup + kSetupArguments + ", exit code " + std::to_string(dwExitCode) +
+        Log("Windows Installer setup: " + sSetup + sArguments + ", exit code " + std::to_string(dwExitCode) +
             ", " + (nResult == RuntimeSetupInstalled ? "installed" : nResult == RuntimeSetupFailed ? "failed"
                                                                                                : "reboot needed"));
       } else {
@@ -186,6 +198,7 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
       "Please run the ORV Database Install application again after rebooting your system.";
 
   if (nResult == RuntimeSetupFailed) {
+    App::SetExitCode(ExitFailed);
     MsgBox("The MSI installation failed." + sRunAgain, 64, kMsgBoxTitle);
     SetText(lblStatus, std::string("Unable to continue.") + kCrLf + kCrLf + "Click \"Finish\" to exit.");
     m_PageResult = PageResultCancel;
@@ -196,9 +209,10 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
         std::string("The Microsoft Installer application was installed successfully.") + kCrLf +
         "The system must be rebooted before the changes will take effect." + kCrLf + kCrLf +
         "Would you like to reboot your system now?";
-    if (MsgBox(sQuestion, 36, kMsgBoxTitle) == IDYES) {
+    if (MsgBox(sQuestion, 36, kMsgBoxTitle, true) == IDYES) {
       const bool bEntry = AddResumeEntry("/MSI", "");
       Log(std::string("Restart road: Run entry /MSI ") + (bEntry ? "written" : "not written"));
+      App::SetExitCode(bEntry ? ExitRestartNeeded : ExitFailed);
       m_PageResult = PageResultCancel;
       if (!RequestRestart())
         MsgBox(std::string("Windows could not be restarted automatically.") + kCrLf + kCrLf +
@@ -207,6 +221,11 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
                64, kMsgBoxTitle);
       Close();
     } else {
+      // Under /norestart the administrator restarts: the wizard comes back
+      // then, as after a restart the user agreed to.
+      const bool bEntry = Unattended().bNoRestart && AddResumeEntry("/MSI", "");
+      if (Unattended().bNoRestart) Log(std::string("Restart road: Run entry /MSI ") + (bEntry ? "written" : "not written"));
+      App::SetExitCode(bEntry ? ExitRestartNeeded : ExitFailed);
       MsgBox("The install cannot be completed until the system is rebooted." + sRunAgain, 64,
              kMsgBoxTitle);
       SetText(lblStatus, std::string("Cannot continue without reboot.") + kCrLf + kCrLf +

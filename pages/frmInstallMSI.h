@@ -39,6 +39,7 @@ public:
 protected:
   void Form_Load() override;
   void NavClick(int nIndex) override;
+  void AutoStep() override;
   void Control_Click(int nId) override;
   void Timer_Tick(int nId) override;
 

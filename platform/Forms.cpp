@@ -6,6 +6,7 @@
 #include <vector>
 #include "util/MLog.h"
 #include "util/Restart.h"
+#include "util/Unattended.h"
 
 const FontSpec kArial9 = {"Arial", 9, false};
 const FontSpec kArial825 = {"Arial", 8.25, false};
@@ -40,6 +41,7 @@ struct FormTimer {
 };
 
 int g_MousePointer = 0;
+unsigned g_nExitCode = ExitDone;
 std::vector<HWND> g_ModalStack;
 
 }  // namespace
@@ -371,9 +373,12 @@ std::string Environ(const std::string& sName) {
 
 HINSTANCE Instance() { return (HINSTANCE)api::GetModuleHandleA(nullptr); }
 
+void SetExitCode(unsigned nCode) { g_nExitCode = nCode; }
+unsigned ExitCode() { return g_nExitCode; }
+
 void End() {
-  LogEnd("the program ended");
-  api::ExitProcess(0);
+  LogEnd("the program ended, exit code " + std::to_string(g_nExitCode));
+  api::ExitProcess(g_nExitCode);
   for (;;) {
   }
 }
@@ -397,17 +402,27 @@ void UnhandledException() {
 }
 
 void UnhandledError(const RuntimeError& e) {
+  App::SetExitCode(ExitFailed);
   MsgBox("Run-time error '" + std::to_string(e.Number) + "':\r\n\r\n" + e.Description, MB_OK | MB_ICONSTOP,
          App::Title());
   App::End();
 }
 
-int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle) {
-  HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
-  if (owner && !api::IsWindow(owner)) owner = nullptr;
-  const int nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle, bool bRestartQuestion) {
+  const bool bQuestion = (nFlags & 0xF) == MB_YESNO;
+  int nAnswer;
+  if (bRestartQuestion && Unattended().bNoRestart) {
+    nAnswer = IDNO;
+  } else if (NoQuestions()) {
+    nAnswer = bQuestion ? IDYES : IDOK;
+  } else {
+    HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
+    if (owner && !api::IsWindow(owner)) owner = nullptr;
+    nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
+  }
   static const char* const kAnswers[] = {"failed", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
-  Log("Message shown: " + sText + " | answer: " +
+  const bool bShown = !NoQuestions() && !(bRestartQuestion && Unattended().bNoRestart);
+  Log((bShown ? "Message shown: " : "Message answered unseen: ") + sText + " | answer: " +
       (nAnswer >= 0 && nAnswer <= IDNO ? std::string(kAnswers[nAnswer]) : std::to_string(nAnswer)));
   return nAnswer;
 }
@@ -469,16 +484,20 @@ void CForm::Show(bool bModal, HWND hOwner) {
   if (hOwner && !m_hWnd) m_impl->owner = hOwner;
   HWND h = hWnd();
   if (!h) return;
+  // A quiet run shows no window at all; the forms work unseen.
+  const bool bSeen = Unattended().eUi != UiQuiet;
   if (!bModal) {
-    api::ShowWindow(h, SW_SHOW);
+    if (bSeen) api::ShowWindow(h, SW_SHOW);
     return;
   }
   if (m_impl->owner && api::IsWindowEnabled(m_impl->owner)) {
     api::EnableWindow(m_impl->owner, FALSE);
     m_impl->ownerDisabled = true;
   }
-  api::ShowWindow(h, SW_SHOW);
-  api::SetForegroundWindow(h);
+  if (bSeen) {
+    api::ShowWindow(h, SW_SHOW);
+    api::SetForegroundWindow(h);
+  }
   CtlInfo* c = m_impl->Find(m_impl->focusId);
   if (c && FormsInternal::Usable(c->h))
     api::SetFocus(c->h);
@@ -742,7 +761,10 @@ void CForm::EnableTimer(int nId, bool bEnabled) {
 
 void CForm::PressControl(int nId) {
   HWND h = Control(nId);
-  if (h && (!api::IsWindowEnabled(h) || !api::IsWindowVisible(h))) return;
+  if (h && !api::IsWindowEnabled(h)) return;
+  // Shown inside the form, whether the form itself is (a quiet run) or not.
+  for (HWND p = h; p && p != m_hWnd; p = api::GetParent(p))
+    if (!(api::GetWindowLongA(p, GWL_STYLE) & WS_VISIBLE)) return;
   Control_Click(nId);
 }
 

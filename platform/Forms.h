@@ -37,10 +37,14 @@ std::string CommandFrom(const std::string& sCommandLine);   // the same, from a 
 std::string Title();
 std::string Environ(const std::string& sName);
 HINSTANCE Instance();
-[[noreturn]] void End();      // ends the program on the spot
+void SetExitCode(unsigned nCode);   // what the run ends with (ExitDone until set)
+unsigned ExitCode();
+[[noreturn]] void End();      // ends the program on the spot, with ExitCode()
 }  // namespace App
 
-int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle);
+// Modal; in an unattended run answered unseen: OK, or Yes to a question. A
+// restart question under /norestart is answered No, unseen, in every run.
+int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle, bool bRestartQuestion = false);
 
 // An error nobody handled: tells the user what happened, then ends the
 // program, as the platform does.

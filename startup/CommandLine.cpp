@@ -6,6 +6,7 @@
 #include "settings/CRegistry.h"
 #include "startup/MMain.h"
 #include "util/MLog.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 const char* const kMsgBoxTitle = "Custom Database Configuration";
@@ -139,7 +140,7 @@ std::string ConfigurationData(const InstallParameters& p) {
 
 RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::string& sPassword,
                          bool& bNTAuthentication) {
-  std::string search = Lower(App::Command());
+  std::string search = Lower(WithoutDeploymentSwitches(App::Command()));
   RunMode result = RunModeInvalid;
   bool valid = false, invalid = false;
 
@@ -212,6 +213,7 @@ bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
   if (data.find(' ') != std::string::npos) data = "\"" + data + "\"";
   if (!sSwitch.empty()) data += " " + sSwitch;
   if (!sArgument.empty()) data += " " + sArgument;
+  data += DeploymentSwitchText();   // the resumed run is as unattended as this one
   return LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);
 }
 

@@ -12,6 +12,7 @@
 #include "startup/resource.h"
 #include "install/SetupRun.h"
 #include "util/MLog.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 namespace {
@@ -98,6 +99,8 @@ void FirstWindowPosition(double dScreenWidth, double dScreenHeight, double dTwip
 }
 
 void RunWizard(WizardPages& pages) {
+  // Known before the first window: a quiet run shows none.
+  WithoutDeploymentSwitches(App::Command(), &Unattended());
   frmTaskbarProxy proxy;
   proxy.SetCaption(kPageCaption);
   HWND hProxy = proxy.hWnd();
@@ -119,12 +122,15 @@ void RunWizard(WizardPages& pages) {
 
   const RunMode eMode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
   LogSecret(p.sPassword);
-  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" + LoggedCommandLine(App::Command()) +
-      "\", run mode " + std::to_string(long(eMode)) + ", Windows version code " + std::to_string(GetOSVersion()) +
-      ", Windows Installer " + MsiRuntimeVersion());
+  const std::string sUnattended = DeploymentSwitchText();
+  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" +
+      LoggedCommandLine(WithoutDeploymentSwitches(App::Command())) + "\", run mode " + std::to_string(long(eMode)) +
+      ", Windows version code " + std::to_string(GetOSVersion()) + ", Windows Installer " + MsiRuntimeVersion() +
+      (sUnattended.empty() ? std::string(", interactive") : ", unattended:" + sUnattended));
   bool bFullSequence = false;
   switch (eMode) {
     case RunModeInvalid:
+      App::SetExitCode(ExitBadCommandLine);
       break;
     case RunModeConfig:
       bConfigure = true;
@@ -169,7 +175,7 @@ void RunWizard(WizardPages& pages) {
   if (oPicture) oPicture->Release();
 }
 
-void Main() {
+unsigned Main() {
   LogStart(GetLogFolder());
   ProgramPages pages;
   // A page that cannot be created (no window, say) raises its error outside
@@ -179,5 +185,6 @@ void Main() {
   } catch (...) {
     UnhandledException();
   }
-  LogEnd("the wizard closed");
+  LogEnd("the wizard closed, exit code " + std::to_string(App::ExitCode()));
+  return App::ExitCode();
 }

@@ -39,4 +39,4 @@ std::string LoggedCommandLine(const std::string& sCommand);
 bool MsiRuntimeNeedsUpdate();
 std::string MsiRuntimeVersion();              // "major.minor.build", or "not found"
 
-void Main();                                  // the whole run
+unsigned Main();                              // the whole run; its exit code

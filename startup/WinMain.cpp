@@ -3,6 +3,5 @@
 #include "startup/MMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  Main();
-  return 0;
+  return int(Main());
 }

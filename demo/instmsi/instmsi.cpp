@@ -8,14 +8,16 @@
 //   RUNLOG.TXT    (appended, beside the program) one block per start:
 //                 program=, cmdline=, args=, cwd=, exit=, note=
 //
-// A wrong argument ends with 1639 (ERROR_INVALID_COMMAND_LINE, what the
+// The quiet form " /q /c:..." is taken too. A wrong argument ends with 1639 (ERROR_INVALID_COMMAND_LINE, what the
 // real redistributable's installer reports) and the note says why.
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+// The command it runs after unpacking itself; /q in front asks for no window.
 const char kExpectedArgs[] = " /c:\"msiinst.exe /i instmsi.msi /qn\"";
+const char kQuietArgs[] = " /q /c:\"msiinst.exe /i instmsi.msi /qn\"";
 const DWORD kBadArgument = 1639;
 
 // The command line after the program name, as Windows hands it over. When
@@ -60,7 +62,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::sprintf(sPath, "%sEXITCODE.TXT", sFolder);
   ReadChoice(sPath, dwExit, dwRunMs);
 
-  bool bOk = std::strcmp(sArgs, kExpectedArgs) == 0;
+  bool bOk = std::strcmp(sArgs, kExpectedArgs) == 0 || std::strcmp(sArgs, kQuietArgs) == 0;
   if (!bOk) {
     dwExit = kBadArgument;
     dwRunMs = 0;

@@ -57,7 +57,7 @@ struct RunPage : ISetupRunPage {   // the setup run's page, as the wizard's
   bool bClosed = false;
   void SetInstallMessage(const std::string& s) override { sMessage = s; }
   void EnableNavButton(int n) override { enabled += std::to_string(n) + " "; }
-  int ShowMessage(const std::string& s, UINT n) override { return MsgBox(s, n, kMsgBoxTitle); }
+  int ShowMessage(const std::string& s, UINT n, bool b) override { return MsgBox(s, n, kMsgBoxTitle, b); }
   long PageResult() override { return nResult; }
   void SetPageResult(long n) override { nResult = n; }
   void ClosePage() override { bClosed = true; }
