@@ -6,6 +6,7 @@
 #include "settings/MReg32.h"
 #include "tests/scenarios/Harness.h"
 #include "util/MLog.h"
+#include "util/Unattended.h"
 
 namespace {
 const char kInvalid[] =
@@ -62,6 +63,8 @@ void StartupScenarios() {
       {"/ManualConfig", RunModeManualConfig}, {"/manualconfig /msi", RunModeManualConfig}, {"/x", RunModeInvalid},
       {"/ms i", RunModeInvalid}, {"/config", RunModeInvalid}, {"/config    ", RunModeInvalid},
       {"/config 99", RunModeInvalid},   // names no data
+      {"/Quiet", RunModeFull}, {"/passive /MSI /norestart", RunModeMsi}, {"/quietly", RunModeInvalid},
+      {"/quiet/msi", RunModeMsi}, {"/quiet /x", RunModeInvalid},
   };
   for (const auto& c : switches) {
     Clean();
@@ -75,6 +78,27 @@ void StartupScenarios() {
     Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr), what + ": other Run entries stay");
     CheckReleased(what);
   }
+
+  // The deployment switches leave the line wherever they stand; what they
+  // ask for, and the Run entry that carries them on.
+  const char* const deployments[][3] = {
+      {"/Config 46362.5 /quiet", "/Config 46362.5", " /quiet"},
+      {"/QUIET  /msi /NoRestart", "/msi", " /quiet /norestart"},
+      {"/passive /quiet", "", " /quiet"},
+      {"/norestart /passive", "", " /passive /norestart"},
+      {"/config 12 /msi", "/config 12 /msi", ""},
+      {"/quiet/msi /passivex", "/quiet/msi /passivex", ""},
+  };
+  for (const auto& d : deployments) {
+    Clean();
+    const std::string what = std::string("deployment switches in \"") + d[0] + "\"";
+    Eq(what + ": the rest", WithoutDeploymentSwitches(d[0], &Unattended()), d[1]);
+    AddResumeEntry("/Config", "5");
+    std::string entry;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    Eq(what + ": Run entry", entry, ResumeEntry((std::string(" /Config 5") + d[2]).c_str()) + '\0');
+  }
+  Unattended() = Deployment();
 
   // The stored form of the resume data: scrambled, UTF-16LE, binary, with
   // the end protection "|x".
@@ -98,6 +122,7 @@ void StartupScenarios() {
       {"/config 5", 0, "a|b|c| 0.0 ", RunModeConfig, "a|b|c|False"},
       {"/config 5", 0, "a|b|c|1e", RunModeInvalid, "-"},
       {"/msi /config 5", 0, "a|b|c|False", RunModeConfig, "a|b|c|False"},
+      {"/config 5 /QUIET /norestart", 0, "a|b|c|False", RunModeConfig, "a|b|c|False"},
       {"/config 5", 0, "a|b|c|True|/manualconfig", RunModeManualConfig, "a|b|c|True"},
       {"/config 5", 0, "a|b|c|maybe", RunModeInvalid, "-"},
       {"/config 5", REG_SZ, std::string("a|b|c|True") + '\0', RunModeInvalid, "-"},
@@ -164,6 +189,15 @@ void StartupScenarios() {
   seam::S().answers = {IDCANCEL, 0, IDYES};
   for (const char* text : {"one", "two Zq7pw", "three"}) MsgBox(text, MB_YESNOCANCEL, kMsgBoxTitle);
   Log("Zq7pwZq7pw and Zq7p");
+  // Unattended, each box is answered unseen as the run goes on; under
+  // /norestart a restart question is answered No, even in a run with a user.
+  Unattended() = Deployment{UiPassive, false};
+  std::string answers = std::to_string(MsgBox("four", MB_YESNO, kMsgBoxTitle));
+  answers += std::to_string(MsgBox("five", 64, kMsgBoxTitle));
+  Unattended() = Deployment{UiFull, true};
+  answers += std::to_string(MsgBox("six", MB_YESNO, kMsgBoxTitle, true));
+  Unattended() = Deployment();
+  Eq("unattended answers", answers + " " + std::to_string(seam::S().boxes.size()), "617 3");
   std::string logged;
   if (FILE* f = std::fopen(log.c_str(), "rb")) {
     for (char buf[256]; std::fgets(buf, sizeof buf, f);) logged += std::string(buf).substr(20);
@@ -171,7 +205,9 @@ void StartupScenarios() {
   }
   Eq("log: answers and passwords", logged,
      "Message shown: one | answer: Cancel\r\nMessage shown: two **** | answer: failed\r\n"
-     "Message shown: three | answer: Yes\r\n******** and Zq7p\r\n");
+     "Message shown: three | answer: Yes\r\n******** and Zq7p\r\n"
+     "Message answered unseen: four | answer: Yes\r\nMessage answered unseen: five | answer: OK\r\n"
+     "Message answered unseen: six | answer: No\r\n");
 }
 
 void SelectionScenarios() {
