@@ -23,6 +23,10 @@
 //    behind it, whose lock links the threads layer (~4 KB). The heap alone
 //    serves: an exception object is small, and when even that cannot be had
 //    the program ends, as it would when the pool ran dry.
+//  - libgcc's frame registry (sorted tables for many modules, behind
+//    semaphores, ~10 KB) on i686: a walk over the program's one .eh_frame
+//    finds the frame being unwound. The start-up's maths-error reporter and
+//    crash-to-signal filter (~1 KB, fprintf and signal) go too.
 //  - mingw-w64's start-up patches pseudo relocations (data imported from
 //    DLLs) with a relocator, a section walker and its diagnostics (~3 KB).
 //    The program imports no data, so the linker writes none.
@@ -118,6 +122,116 @@ extern "C" void __cxa_free_exception(void* pThrown) noexcept {
   std::free(static_cast<char*>(pThrown) - sizeof(RefcountedException));
 }
 }  // namespace __cxxabiv1
+
+#if defined(_WIN32) && defined(__i386__)
+// libgcc's frame registry keeps sorted tables of the frame descriptions of
+// any number of modules, behind locks (~10 KB, and semaphore imports). The
+// program has one .eh_frame, registered by the start-up code, and unwinds
+// only when an exception is thrown: a walk over that one table serves.
+extern "C" {
+struct dwarf_eh_bases {
+  void* tbase;
+  void* dbase;
+  void* func;
+};
+}
+
+namespace {
+const unsigned char* g_pEhFrame;
+
+const unsigned char* ReadLeb128(const unsigned char* p, unsigned long* pValue, bool bSigned) {
+  unsigned long v = 0;
+  unsigned nShift = 0;
+  unsigned char b;
+  do {
+    b = *p++;
+    v |= (unsigned long)(b & 0x7F) << nShift;
+    nShift += 7;
+  } while (b & 0x80);
+  if (bSigned && nShift < 32 && (b & 0x40)) v |= ~0UL << nShift;
+  *pValue = v;
+  return p;
+}
+
+// A pointer in one of the encodings GCC writes on i386 (DW_EH_PE_*): plain
+// or relative to where it stands, in 2, 4 or 8 bytes or LEB128.
+const unsigned char* ReadEncoded(unsigned char nEncoding, const unsigned char* p, unsigned long* pValue) {
+  const unsigned char* pAt = p;
+  unsigned long v = 0;
+  switch (nEncoding & 0x0F) {
+    case 0x00: case 0x03: case 0x0B: std::memcpy(&v, p, 4); p += 4; break;
+    case 0x04: case 0x0C: std::memcpy(&v, p, 4); p += 8; break;
+    case 0x02: { unsigned short h; std::memcpy(&h, p, 2); v = h; p += 2; break; }
+    case 0x0A: { short h; std::memcpy(&h, p, 2); v = (unsigned long)(long)h; p += 2; break; }
+    case 0x01: p = ReadLeb128(p, &v, false); break;
+    case 0x09: p = ReadLeb128(p, &v, true); break;
+    default: abort();
+  }
+  if ((nEncoding & 0x70) == 0x10) v += (unsigned long)pAt;
+  *pValue = v;
+  return p;
+}
+
+// The encoding of the code addresses in the FDEs of a CIE ("zR...").
+unsigned char FdeEncoding(const unsigned char* pCie) {
+  const unsigned char* p = pCie + 8;
+  const unsigned char nVersion = *p++;
+  const char* sAugmentation = reinterpret_cast<const char*>(p);
+  p += std::strlen(sAugmentation) + 1;
+  if (sAugmentation[0] != 'z') return 0;
+  unsigned long v;
+  p = ReadLeb128(p, &v, false);   // code alignment
+  p = ReadLeb128(p, &v, true);    // data alignment
+  if (nVersion == 1) ++p; else p = ReadLeb128(p, &v, false);   // return address column
+  p = ReadLeb128(p, &v, false);   // augmentation data length
+  for (const char* a = sAugmentation + 1; *a; ++a) {
+    if (*a == 'R') return *p;
+    if (*a == 'L') ++p;
+    if (*a == 'P') {
+      const unsigned char nPersonality = *p++;
+      p = ReadEncoded(nPersonality & 0x7F, p, &v);
+    }
+  }
+  return 0;
+}
+}  // namespace
+
+extern "C" {
+void __register_frame_info(const void* pBegin, void*) { g_pEhFrame = static_cast<const unsigned char*>(pBegin); }
+void* __deregister_frame_info(const void*) {
+  g_pEhFrame = nullptr;
+  return nullptr;
+}
+
+// mingw-w64's start-up installs a maths-error reporter that prints to
+// stderr, and an exception filter that maps crashes onto C signals: a GUI
+// program without either ends the same way, without fprintf and signal.
+int _matherr(void*) { return 0; }
+void __mingw_setusermatherr(int (*)(void*)) {}
+long __stdcall _gnu_exception_handler(void*) { return 0; }   // EXCEPTION_CONTINUE_SEARCH
+void* __mingw_oldexcpt_handler;
+
+const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* pBases) {
+  const unsigned long nPc = (unsigned long)pc;
+  unsigned long nLength;
+  for (const unsigned char* p = g_pEhFrame; p && (std::memcpy(&nLength, p, 4), nLength != 0); p += 4 + nLength) {
+    unsigned long nCieOffset;
+    std::memcpy(&nCieOffset, p + 4, 4);
+    if (nCieOffset == 0) continue;   // a CIE
+    const unsigned char nEncoding = FdeEncoding(p + 4 - nCieOffset);
+    unsigned long nBegin, nRange;
+    ReadEncoded(nEncoding & 0x0F, ReadEncoded(nEncoding, p + 8, &nBegin), &nRange);
+    if (nPc >= nBegin && nPc - nBegin < nRange) {
+      pBases->tbase = nullptr;
+      pBases->dbase = nullptr;
+      pBases->func = reinterpret_cast<void*>(nBegin);
+      return p;
+    }
+  }
+  return nullptr;
+}
+}
+#endif
 
 #ifdef _WIN32
 // msvcrt.dll's own functions, by their link names (the headers map the plain
