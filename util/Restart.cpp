@@ -1,4 +1,5 @@
 #include "util/Restart.h"
+#include <string>
 #include "util/MLog.h"
 #include "platform/MAPI_Declares.h"
 
@@ -31,6 +32,6 @@ bool RequestRestart() {
   g_bRestartRequested = true;
   const bool bDone = api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
   g_bRestartRequested = bDone;
-  Log(bDone ? "Restart requested: accepted by Windows" : "Restart requested: refused by Windows");
+  Log(std::string("Restart requested with flags 10: ") + (bDone ? "accepted by Windows" : "refused by Windows"));
   return bDone;
 }

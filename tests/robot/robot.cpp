@@ -19,6 +19,8 @@
 //   key VK [alt]            key press posted to the focused control (VK: number or A-Z)
 //   focus, rect, move X Y, close, sleep MS
 //   hold FILE MS            keeps FILE open, shared with nobody, for MS
+//   watch-hidden MS         every 100 ms until the wizard's windows are gone (MS at most):
+//                           none of them, nor a box, may be visible
 //   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-missing ROOT\KEY NAME
 #include <windows.h>
 #include <cstdio>
@@ -64,6 +66,15 @@ BOOL CALLBACK EnumTop(HWND h, LPARAM lp) {
   } else if (cls == "#32770" && pid != GetCurrentProcessId() && !f->box) {
     f->box = h;
   }
+  return TRUE;
+}
+
+// A visible window of the wizard's, its hidden owner included, or a box.
+BOOL CALLBACK EnumShown(HWND h, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  const std::string cls = ClassOf(h);
+  if (IsWindowVisible(h) && (cls == "TarnwickForm" || (cls == "#32770" && pid != GetCurrentProcessId()))) *(HWND*)lp = h;
   return TRUE;
 }
 
@@ -282,6 +293,19 @@ bool Run(int& i, int argc, char** argv) {
       std::printf("rect|%ld %ld %ld %ld\n", (long)rc.left, (long)rc.top, (long)rc.right, (long)rc.bottom);
     }
     return true;
+  }
+  if (cmd == "watch-hidden") {
+    const DWORD t = ms(), t0 = GetTickCount();
+    int nSeen = 0, nSamples = 0;
+    for (; GetTickCount() - t0 < t; Sleep(100), ++nSamples) {
+      HWND shown = nullptr;
+      EnumWindows(EnumShown, (LPARAM)&shown);
+      if (shown) return Fail("shown after " + std::to_string(nSamples) + " samples: " + Text(shown));
+      if (FindWindowA("TarnwickForm", nullptr)) ++nSeen;
+      else if (nSeen) break;
+    }
+    std::printf("watched|%d samples, the wizard's windows in %d\n", nSamples, nSeen);
+    return nSeen ? true : Fail("watch-hidden: the wizard's windows never existed");
   }
   if (cmd == "hold") {
     std::string file = arg("file");

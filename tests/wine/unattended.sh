@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Unattended runs as a distribution tool starts them, reading the exit code:
+# an invalid switch under /quiet (1639, no box); /quiet to the configured
+# instance with no window ever visible (0); the same again, the name now
+# taken (1603); /passive through every page with no input (0) and Cancel in
+# it (1602); the engine setup asking for a restart under /quiet /norestart
+# (3010, the Run entry keeps the switches, and starting it configures, 0);
+# and under /quiet alone, the restart requested and the resumed run.
+set -u -o pipefail
+. "$(dirname "$0")/common.bash"
+need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun03.msi"
+wt_setup unattended
+wt_medium ZoMelCD "$WINE_BUILD"/medium/SqlRun*.msi
+cp "$WINE_BUILD/dmoclient.exe" "$C/"
+TAKEN='The MSDE setup failed because there is already a server named ZoMEL on this system.'
+
+# The wizard's exit code, once it has ended by itself within 120 s.
+exit_code() {  # name, expected
+  local _ rc
+  for _ in $(seq 1200); do kill -0 "$WIZ_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$WIZ_PID" 2>/dev/null && { fail "$1: the wizard did not end"; kill "$WIZ_PID"; }
+  wait "$WIZ_PID"
+  rc=$?
+  WIZ_PID=
+  [ "$rc" = "$2" ] || fail "$1: exit code $rc, expected $2"
+}
+# A fresh instance name for the next run: ZoMEL's key gone, its package taken.
+free_name() {
+  "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
+  "$WINE" reg add "$INSTANCES\\OLD$1\\Setup" /v ProductCode /d "$2" /f >/dev/null 2>&1
+}
+quiet() {  # name, expected exit code, switches...
+  local name=$1 code=$2
+  shift 2
+  wt_start ZoMelCD "$@"
+  robot watch-hidden 120000 > "$OUT/$name-watch.txt" || fail "$name: $(cat "$OUT/$name-watch.txt")"
+  exit_code "$name" "$code"
+}
+
+quiet invalid 1639 /quiet /bogus
+wt_log invalid 'command line "/bogus", run mode 0' 'unattended: /quiet' 'Message answered unseen: Invalid command line paramiters.' \
+  'End of run: the wizard closed, exit code 1639'
+
+quiet quiet 0 /QUIET
+wt_log quiet 'unattended: /quiet' 'Page Welcome returned 1' 'SECURITYMODE=SQL /qn /l*v C:\msde_inst.log' \
+  'Engine setup: exit code 0, library code 0, result 0' 'Configuration: ended' 'End of run: the program ended, exit code 0'
+"$WINE" sc query 'MSSQL$ZoMEL' | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail 'quiet: service MSSQL$ZoMEL is not running'
+got=$("$WINE" 'C:\dmoclient.exe' "$HOST\\ZoMEL" sa vormasi17 2>&1 | tr -d '\r')
+[ "$got" = OK ] || fail "quiet: no connection with the hand-off login: $got"
+
+quiet taken 1603 /quiet
+wt_log taken 'Engine setup: package SqlRun02.msi' 'library code 50043' "Message answered unseen: $TAKEN | answer: OK" \
+  'Page Engine setup returned 800000000' 'End of run: the wizard closed, exit code 1603'
+
+free_name 1 "$CODE01"
+wt_start ZoMelCD /passive
+robot wait-text Welcome! 30000 wait-text "$READY" 10000 wait-text "$INSTALLED" 60000 wait-text "$DONE" 60000 >"$OUT/passive.txt" ||
+  fail "passive: not every page seen: $(cat "$OUT/passive.txt")"
+exit_code passive 0
+wt_start ZoMelCD /passive
+robot wait-text Welcome! 30000 send-click Cancel >/dev/null || fail "passive cancel: no Cancel on the welcome page"
+exit_code cancel 1602
+wt_log cancel 'unattended: /passive' 'Message answered unseen: This action will cancel' 'Cancel confirmed' 'exit code 1602'
+
+# The engine setup asks for a restart: a file it replaces is held open.
+"$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 >/dev/null &
+free_name 2 "$CODE02"
+quiet norestart 3010 /quiet /norestart
+ENTRY=$(wt_run_entry)
+STAMP=$(printf '%s' "$ENTRY" | sed -n 's/^C:\\ZoMelCD\\Tarnwick.exe \/Config \([0-9.]*\) \/quiet \/norestart$/\1/p')
+[ -n "$STAMP" ] || fail "norestart: Run entry [$ENTRY], expected /Config <stamp> /quiet /norestart"
+wt_log norestart 'Message answered unseen: The system must be rebooted' '| answer: No' 'exit code 3010'
+quiet resumed 0 /Config "$STAMP" /quiet /norestart
+wt_log resumed "command line \"/Config $STAMP\", run mode 2" 'Configuration: ended' 'exit code 0'
+
+free_name 3 '{EFB70B01-B1F3-4960-AB69-4A280084A60C}'   # SqlRun03.msi's
+wt_start ZoMelCD /quiet
+# Wine's restart ends the session and starts what the Run key names.
+for _ in $(seq 600); do
+  sed -n '/Restart requested with flags 10: accepted/,$p' "$C/msde_wizard.log" | grep -aq 'the program ended, exit code 0' && break
+  sleep 0.2
+done
+wt_log restart 'unattended: /quiet' 'Restart requested with flags 10: accepted by Windows' 'exit code 3010' \
+  'run mode 2, ' 'unattended: /quiet' 'Configuration: ended' 'exit code 0'
+wt_collect restart
+wt_result unattended
