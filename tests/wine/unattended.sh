@@ -37,7 +37,8 @@ quiet() {  # name, expected exit code, switches...
   exit_code "$name" "$code"
 }
 
-quiet invalid 1639 /quiet /bogus
+wt_start ZoMelCD /quiet /bogus
+exit_code invalid 1639
 wt_log invalid 'command line "/bogus", run mode 0' 'unattended: /quiet' 'Message answered unseen: Invalid command line paramiters.' \
   'End of run: the wizard closed, exit code 1639'
 
