@@ -9,11 +9,11 @@
 # holds sent clicks to a second), but Finish sent must end it within one.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
-OLDMSI=$WIN64_BUILD/tests/oldmsi/msi.dll
-PROBES=$WIN64_BUILD/tests/installprobe
-need "$OLDMSI" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$WIN64_BUILD/medium/SqlRun02.msi" "$PROBES/watchprobe.exe"
+OLDMSI=$BUILD/tests/oldmsi/msi.dll
+PROBES=$BUILD/tests/installprobe
+need "$OLDMSI" "$BUILD/MSI/INSTMSIW.EXE" "$BUILD/medium/SqlRun02.msi" "$PROBES/watchprobe.exe"
 wt_setup restart_road
-wt_medium SETUP "$WIN64_BUILD"/medium/SqlRun*.msi
+wt_medium SETUP "$BUILD"/medium/SqlRun*.msi
 INVALID='Invalid command line paramiters.\n\nThe following are valid parameters:\n\n/Config <configuration data>\n\n/MSI\n\n/MANUALCONFIG'
 
 # ---- switches
@@ -40,7 +40,7 @@ wt_ended switches
 MEDIUM="ZoMel Medium"
 wt_medium "$MEDIUM" "$OLDMSI"
 mkdir -p "$C/$MEDIUM/MSI"
-cp "$WIN64_BUILD/MSI/INSTMSI.EXE" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
+cp "$BUILD/MSI/INSTMSI.EXE" "$BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 RUNLOG="$C/$MEDIUM/MSI/RUNLOG.TXT"
 OFFER='The installation files for the Microsoft SQL Server Desktop Database Engin (MSDE) require a newer version of the Microsoft Installer application (MSI) than the one currently installed on this system.'
