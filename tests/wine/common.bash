@@ -1,11 +1,9 @@
 # Sourced by the wine tests: one display and one prefix per script, the
 # robot, the wizard's known texts and keys, and the clean-up on exit.
-# WINE_BUILD is the build under test and WINE_ARCH its architecture; the
-# robot, probes and demo packages come from the same build.
+# WINE_BUILD (WINE_ARCH) is the build under test; robot, probes, packages too.
 #
 #   wt_setup NAME          $OUT=$TEST_OUT/NAME, a display, a fresh prefix
-#                          (wineserver kept up, Windows XP); $PROGRAMS is
-#                          the program folder a 32-bit program is given
+#                          (wineserver kept up, Windows XP), $PROGRAMS
 #   wt_medium DIR FILE...  copies the wizard, qxMSI_ERR.dll and FILEs to C:\DIR
 #   wt_start DIR ARGS...   starts C:\DIR\Tarnwick.exe from its folder (WIZ_PID)
 #   wt_ended NAME          the wizard ends by itself within 10 s
@@ -14,9 +12,8 @@
 : "${WINE_BUILD:?build folder under test}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
 WS_ARCH=${WINE_ARCH:-i686}
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
-BUILD=$WINE_BUILD
 WINE=$WS_WINE
-ROBOT=$BUILD/tests/robot/robot.exe
+ROBOT=$WINE_BUILD/tests/robot/robot.exe
 WIZ_PID=
 WT_FAILURES=0
 
@@ -44,7 +41,7 @@ wt_setup() {
   OUT=$TEST_OUT/$1
   rm -rf "$OUT"
   mkdir -p "$OUT"
-  need "$ROBOT" "$BUILD/Tarnwick.exe" "$BUILD/qxMSI_ERR.dll"
+  need "$ROBOT" "$WINE_BUILD/Tarnwick.exe" "$WINE_BUILD/qxMSI_ERR.dll"
   ws_start_display || { echo "FAILED: no display"; exit 1; }
   ws_make_prefix "$OUT/prefix" || { echo "FAILED: no prefix"; exit 1; }
   C=$WINEPREFIX/drive_c
@@ -56,7 +53,7 @@ wt_medium() {
   local dir=$C/$1
   shift
   mkdir -p "$dir"
-  cp "$BUILD/Tarnwick.exe" "$BUILD/qxMSI_ERR.dll" "$@" "$dir/"
+  cp "$WINE_BUILD/Tarnwick.exe" "$WINE_BUILD/qxMSI_ERR.dll" "$@" "$dir/"
 }
 
 wt_start() {
@@ -112,15 +109,12 @@ PY
   [ -z "$why" ] || fail "$name: the wizard's log: $why"
 }
 
-# The password in no file the wizard writes and no registry value: the
-# registry as the running wineserver holds it (both views), binary values
-# decoded as bytes and as UTF-16LE; files in both forms. Only msiexec's log,
-# the engine's own state and the program itself may hold it.
+# The password in no file the wizard writes and no registry value (the live
+# registry, both views; binary values as bytes and UTF-16LE), in both forms:
+# only msiexec's log, the engine's own state and the program may hold it.
 wt_no_password() {  # NAME PASSWORD
   local root hits pattern
-  for root in HKLM HKCU; do
-    "$WINE" reg export $root "$OUT/$1-$root.reg" /y /reg:64 >/dev/null 2>&1 || fail "$1: reg export $root"
-  done
+  for root in HKLM HKCU; do "$WINE" reg export $root "$OUT/$1-$root.reg" /y /reg:64 >/dev/null 2>&1 || fail "$1: reg export $root"; done
   pattern=$(printf '%s' "$2" | od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/\([0-9a-f][0-9a-f]\)/\\x\1/g')
   hits=$(grep -rlaP "${pattern// /}|${pattern// /\\x00}\\x00" "$C" | grep -vE '/msde_inst\.log$|\.state$|/Tarnwick\.exe$'
          python3 - "$2" "$OUT/$1"-HK*.reg <<'PY'

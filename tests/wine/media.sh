@@ -12,8 +12,8 @@
 set -u
 . "$(dirname "$0")/common.bash"
 src=$SOURCE_DIR
-win32=$BUILD/../win32
-win64=$BUILD/../win64
+win32=$WINE_BUILD/../win32
+win64=$WINE_BUILD/../win64
 OUT=$TEST_OUT/media
 work=$OUT
 rm -rf "$work"; mkdir -p "$work"

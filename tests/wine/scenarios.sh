@@ -6,17 +6,16 @@
 # the Run entry to name; it makes its own msiexec stand-in.
 #   bash tests/wine/scenarios.sh [group]     (all groups without one)
 set -u
-# The scenario program is built for x86_64 only so far: until the i686 build
-# has it, the x86_64 one runs under wine64 in a 64-bit prefix.
+# Until the i686 build has the scenario program, the x86_64 one under wine64.
 if [ ! -f "$WINE_BUILD/tests/scenarios/scenarios.exe" ]; then WINE_BUILD=$WINE_BUILD/../win64 WINE_ARCH=x86_64; fi
 . "$(dirname "$0")/common.bash"
-EXE="$BUILD/tests/scenarios/scenarios.exe"
-need "$EXE" "$BUILD/MSI/INSTMSIW.EXE"
+EXE="$WINE_BUILD/tests/scenarios/scenarios.exe"
+need "$EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE"
 wt_setup scenarios
 MEDIUM="$C/ZoMel Setup"
 mkdir -p "$MEDIUM/MSI"
-cp "$EXE" "$BUILD/qxMSI_ERR.dll" "$MEDIUM/"
-cp "$BUILD/MSI/INSTMSIW.EXE" "$MEDIUM/MSI/"
+cp "$EXE" "$WINE_BUILD/qxMSI_ERR.dll" "$MEDIUM/"
+cp "$WINE_BUILD/MSI/INSTMSIW.EXE" "$MEDIUM/MSI/"
 : > "$MEDIUM/Tarnwick.exe"
 
 cd "$MEDIUM" && "$WINE" "$MEDIUM/scenarios.exe" "$@" 2>&1 | tr -d '\r' | tee "$OUT/scenarios.log"

@@ -4,17 +4,16 @@
 # key, instance, service and a connection with its login; "tool" with
 # BM_CLICK sent (each press leads on within a second), a refused package
 # (50043), Cancel; "again": the name free, SqlRun02.msi installs. Each run's log.
-#   user_run.sh win64: only "user", the i686 build in a 64-bit prefix, where
-#   the x86 package installs into "Program Files (x86)" and the registry the
-#   wizard and packages see is the 32-bit view, as on 64-bit Windows.
+#   user_run.sh win64: only "user", in a 64-bit prefix: "Program Files (x86)"
+#   and the 32-bit registry view for the wizard and packages, as on 64-bit Windows.
 set -u -o pipefail
 [ "${1:-}" = win64 ] && WS_WINEARCH=win64
 . "$(dirname "$0")/common.bash"
-need "$BUILD/dmoclient.exe" "$BUILD/medium/SqlRun02.msi"
+need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun02.msi"
 wt_setup "user_run${1:+_$1}"
 [ "${1:-}" != win64 ] || [ "${PROGRAMS##*/}" = "Program Files (x86)" ] || fail "win64: the program folder is $PROGRAMS"
-wt_medium ZoMelCD "$BUILD"/medium/SqlRun*.msi
-cp "$BUILD/dmoclient.exe" "$C/"
+wt_medium ZoMelCD "$WINE_BUILD"/medium/SqlRun*.msi
+cp "$WINE_BUILD/dmoclient.exe" "$C/"
 
 # An old restart entry that the welcome page removes, and a stale value of
 # the hand-off key that stays.
