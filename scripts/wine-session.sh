@@ -7,6 +7,7 @@
 #                    (the program under WOW64, as on 64-bit Windows)
 #   WS_ARCH=x86_64   /usr/lib/wine/wine64 in a 64-bit prefix
 #
+#   ws_use ARCH [WINEARCH]  chooses the build and prefix after sourcing
 #   ws_runs_32bit           true when this machine runs 32-bit programs
 #   ws_start_display        starts Xvfb on a free display (sets DISPLAY)
 #   ws_make_prefix DIR      fresh prefix in DIR (sets WINEPREFIX), keeps its
@@ -15,18 +16,20 @@
 #   ws_cleanup              ends the wineserver and the Xvfb started here
 # Needs: wine (Debian: wine64, wine32:i386), Xvfb.
 
-WS_ARCH=${WS_ARCH:-i686}
-if [ "$WS_ARCH" = i686 ]; then
-  WS_WINE=/usr/lib/wine/wine
-  WS_WINEARCH=${WS_WINEARCH:-win32}
-else
-  WS_WINE=/usr/lib/wine/wine64
-  WS_WINEARCH=win64
-fi
+ws_use() {  # i686|x86_64 [win32|win64]
+  WS_ARCH=$1
+  if [ "$1" = i686 ]; then
+    WS_WINE=/usr/lib/wine/wine
+    WS_WINEARCH=${2:-win32}
+  else
+    WS_WINE=/usr/lib/wine/wine64
+    WS_WINEARCH=win64
+  fi
+}
+ws_use "${WS_ARCH:-i686}" "${WS_WINEARCH:-}"
 # The 64-bit wineserver serves 32-bit and 64-bit prefixes alike.
 WS_WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WS_WINESERVER" ] || WS_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-WS_NO32='WARNING: this machine cannot run 32-bit programs: the wine tests run the x86_64 build under wine64, not what ships'
 WS_XVFB_PID=
 export WINEDEBUG=${WINEDEBUG:--all}
 
