@@ -11,3 +11,11 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get update || true      # one stale index must not stop us
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
 fi
+# 32-bit Wine runs the i686 build, which is what ships. Without it the wine
+# tests fall back to the x86_64 build (scripts/test.sh says so).
+if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+  echo "Installing: wine32:i386"
+  { dpkg --add-architecture i386 && { apt-get update || true; } &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends wine32:i386; } ||
+    echo "deps: wine32:i386 could not be installed" >&2
+fi

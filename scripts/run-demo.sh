@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Runs the whole wizard under wine64 against the x64 demo medium.
+# Runs the whole wizard as it ships, the i686 build, in a 32-bit Wine prefix
+# (Windows XP) against the x86 demo medium. Where this machine cannot run
+# 32-bit programs it says so and runs the x86_64 build under wine64 instead.
 #
 # Without a display ($DISPLAY unset) it starts its own Xvfb, presses the
 # buttons a user would (tests/robot) and leaves in out/run-demo/ a screenshot
@@ -24,7 +26,6 @@ for a in "$@"; do
 done
 out=$top/out/run-demo
 report=$out/report.txt
-win64=${WIN64_BUILD:-$top/build/win64}
 handoff='HKLM\SOFTWARE\LumeDax\ZoMel\Install\Temp\Parameters'
 
 rm -rf "$out"; mkdir -p "$out"
@@ -42,19 +43,27 @@ if [ $build -eq 1 ]; then
   bash "$top/scripts/build.sh" >> "$out/build.log" 2>&1 || die "the build failed (see $out/build.log)"
 fi
 . "$top/scripts/wine-session.sh"
+medium=$out/media/demo-x86-standins
+build_name='i686 release Tarnwick.exe, 32-bit prefix, Windows XP'
+if ! ws_runs_32bit; then
+  echo "WARNING: this machine cannot run 32-bit programs: the demo runs the x86_64 build under wine64, not what ships" >&2
+  ws_use x86_64
+  medium=$out/media/demo-x64-standins
+  build_name='x86_64 test build Tarnwick.exe under wine64, 64-bit prefix, Windows XP (not what ships)'
+fi
 . "$top/scripts/wizard-driver.sh"
 trap 'wd_stop; ws_cleanup' EXIT
 wd_find_robot || die "$WD_ERROR"
 
 say "laying out the demo medium (scripts/medium.sh)"
 bash "$top/scripts/medium.sh" "$out/media" > "$out/medium.log" 2>&1
-medium=$out/media/demo-x64-standins
 for f in Tarnwick.exe qxMSI_ERR.dll SqlRun01.msi MSI/INSTMSIW.EXE; do
-  [ -f "$medium/$f" ] || die "the x64 demo medium lacks $f (see $out/medium.log)"
+  [ -f "$medium/$f" ] || die "the demo medium $medium lacks $f (see $out/medium.log)"
 done
 
 {
   echo "Tarnwick demo run, $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "Build: $build_name"
   echo "Medium: $medium (copied to C:\\ZoMelCD in the Wine prefix)"
   echo "Mode: $([ $headless -eq 1 ] && echo 'headless (Xvfb, buttons pressed by tests/robot)' || echo "interactive on $DISPLAY")"
 } > "$report"

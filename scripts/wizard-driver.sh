@@ -1,6 +1,6 @@
 # Sourced by run-demo.sh and benchmark.sh after wine-session.sh: runs the
-# x64 wizard in the session's prefix, driven by the test robot (tests/robot),
-# and reads back what the run left behind.
+# wizard in the session's prefix, driven by the test robot (tests/robot) of
+# the session's build (WS_ARCH), and reads back what the run left behind.
 #
 #   wd_demo_run CDROM OUT     full fresh run, screenshots + OUT/pages.txt
 #   wd_interactive CDROM      starts the wizard for a person, waits for its end
@@ -20,15 +20,16 @@ WD_WIZ_PID=
 WD_PAGES=
 WD_TOTAL_S=
 WD_MSIEXEC_S=
-WD_WIN64=${WIN64_BUILD:-$top/build/win64}
+WD_BUILD=$top/build/win32
+[ "$WS_ARCH" = i686 ] || WD_BUILD=$top/build/win64
 
 WD_ROBOT=
 wd_find_robot() {
   local f
-  for f in "$WD_WIN64/tests/robot/robot.exe" "$WD_WIN64/robot/robot.exe" "$WD_WIN64/robot.exe"; do
+  for f in "$WD_BUILD/tests/robot/robot.exe" "$WD_BUILD/robot/robot.exe" "$WD_BUILD/robot.exe"; do
     [ -f "$f" ] && { WD_ROBOT=$f; return 0; }
   done
-  WD_ERROR="the test robot (tests/robot, robot.exe in the x64 build) is not built yet: nothing can press the wizard's buttons"
+  WD_ERROR="the test robot (tests/robot, robot.exe in $WD_BUILD) is not built yet: nothing can press the wizard's buttons"
   return 1
 }
 

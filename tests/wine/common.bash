@@ -1,18 +1,19 @@
 # Sourced by the wine tests: one display and one prefix per script, the
 # robot, the wizard's known texts and keys, and the clean-up on exit.
+# WINE_BUILD (WINE_ARCH) is the build under test; robot, probes, packages too.
 #
 #   wt_setup NAME          $OUT=$TEST_OUT/NAME, a display, a fresh prefix
-#                          (wineserver kept up, Windows XP)
+#                          (wineserver kept up, Windows XP), $PROGRAMS
 #   wt_medium DIR FILE...  copies the wizard, qxMSI_ERR.dll and FILEs to C:\DIR
 #   wt_start DIR ARGS...   starts C:\DIR\Tarnwick.exe from its folder (WIZ_PID)
 #   wt_ended NAME          the wizard ends by itself within 10 s
 #   wt_collect NAME        the run's artefacts into $OUT/NAME/
 #   robot ARGS / shot NAME / fail MESSAGE / wt_result NAME
+: "${WINE_BUILD:?build folder under test}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
+WS_ARCH=${WINE_ARCH:-i686}
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
-: "${WIN64_BUILD:?x86_64 build folder}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
 WINE=$WS_WINE
-WINESERVER=$WS_WINESERVER
-ROBOT=$WIN64_BUILD/tests/robot/robot.exe
+ROBOT=$WINE_BUILD/tests/robot/robot.exe
 WIZ_PID=
 WT_FAILURES=0
 
@@ -40,18 +41,19 @@ wt_setup() {
   OUT=$TEST_OUT/$1
   rm -rf "$OUT"
   mkdir -p "$OUT"
-  need "$ROBOT" "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/qxMSI_ERR.dll"
+  need "$ROBOT" "$WINE_BUILD/Tarnwick.exe" "$WINE_BUILD/qxMSI_ERR.dll"
   ws_start_display || { echo "FAILED: no display"; exit 1; }
   ws_make_prefix "$OUT/prefix" || { echo "FAILED: no prefix"; exit 1; }
   C=$WINEPREFIX/drive_c
   HOST=$("$WINE" cmd /c echo %COMPUTERNAME% | tr -d '\r')
+  PROGRAMS=$(ws_unix_path "$("$WINE" cmd /c echo %ProgramFiles% | tr -d '\r')")
 }
 
 wt_medium() {
   local dir=$C/$1
   shift
   mkdir -p "$dir"
-  cp "$WIN64_BUILD/Tarnwick.exe" "$WIN64_BUILD/qxMSI_ERR.dll" "$@" "$dir/"
+  cp "$WINE_BUILD/Tarnwick.exe" "$WINE_BUILD/qxMSI_ERR.dll" "$@" "$dir/"
 }
 
 wt_start() {
@@ -107,11 +109,26 @@ PY
   [ -z "$why" ] || fail "$name: the wizard's log: $why"
 }
 
-# The password in no file the wizard writes (its log, the registry): only
-# msiexec's log, the engine's own state and the program itself may hold it.
+# The password in no file the wizard writes and no registry value (the live
+# registry, both views; binary values as bytes and UTF-16LE), in both forms:
+# only msiexec's log, the engine's own state and the program may hold it.
 wt_no_password() {  # NAME PASSWORD
-  local hits
-  hits=$(grep -rlaF -- "$2" "$C" "$WINEPREFIX"/*.reg 2>/dev/null | grep -vE '/msde_inst\.log$|\.state$|/Tarnwick\.exe$')
+  local root hits pattern
+  for root in HKLM HKCU; do "$WINE" reg export $root "$OUT/$1-$root.reg" /y /reg:64 >/dev/null 2>&1 || fail "$1: reg export $root"; done
+  pattern=$(printf '%s' "$2" | od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/\([0-9a-f][0-9a-f]\)/\\x\1/g')
+  hits=$(grep -rlaP "${pattern// /}|${pattern// /\\x00}\\x00" "$C" | grep -vE '/msde_inst\.log$|\.state$|/Tarnwick\.exe$'
+         python3 - "$2" "$OUT/$1"-HK*.reg <<'PY'
+import re, sys
+pw, key = sys.argv[1], ""
+for name in sys.argv[2:]:
+    for line in open(name, "rb").read().decode("utf-16").replace("\\\r\n", "").splitlines():
+        key = line if line.startswith("[") else key
+        m = re.search(r"=hex(\([0-9a-f]+\))?:([0-9a-f, ]*)$", line)
+        raw = bytes.fromhex(re.sub("[, ]", "", m.group(2))) if m else b""
+        texts = [line, raw.decode("latin-1"), raw.decode("utf-16-le", "replace"), raw[1:].decode("utf-16-le", "replace")]
+        if any(pw in t for t in texts): print(key, line.split("=")[0])
+PY
+)
   [ -z "$hits" ] || fail "$1: the password stands in $hits"
 }
 

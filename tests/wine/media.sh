@@ -12,7 +12,8 @@
 set -u
 . "$(dirname "$0")/common.bash"
 src=$SOURCE_DIR
-win32=$WIN64_BUILD/../win32
+win32=$WINE_BUILD/../win32
+win64=$WINE_BUILD/../win64
 OUT=$TEST_OUT/media
 work=$OUT
 rm -rf "$work"; mkdir -p "$work"
@@ -41,7 +42,7 @@ for f in "$win32/Tarnwick.exe" "$win32/qxMSI_ERR.dll"; do
 done
 
 # ---- media
-WIN32_BUILD=$win32 WIN64_BUILD=$WIN64_BUILD bash "$src/scripts/medium.sh" "$work/media" > "$work/medium.log" 2>&1 ||
+WIN32_BUILD=$win32 WIN64_BUILD=$win64 bash "$src/scripts/medium.sh" "$work/media" > "$work/medium.log" 2>&1 ||
   { fail "medium.sh reports missing parts:"; sed 's/^/    /' "$work/medium.log"; }
 m=$work/media
 got=$(cd "$m/release-x86" 2>/dev/null && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
@@ -67,7 +68,7 @@ check_medium demo-x64-standins x86-64 x64 $DEMO
 cmp -s "$m/demo-x86-standins/Tarnwick.exe" "$m/release-x86/Tarnwick.exe" || fail "the x86 demo medium's Tarnwick.exe differs from the release's"
 
 # ---- resources
-for f in "$win32/Tarnwick.exe" "$WIN64_BUILD/Tarnwick.exe"; do
+for f in "$win32/Tarnwick.exe" "$win64/Tarnwick.exe"; do
   out=$($pe check "$f" 2>&1) || fail "resources of $f: $out"
 done
 sed 's/requireAdministrator/asInvoker/' "$src/startup/Tarnwick.manifest" > "$work/Tarnwick.manifest"

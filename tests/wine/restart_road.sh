@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# The wizard's starts and restarts under wine64, in one prefix, buttons
-# pressed with BM_CLICK sent (Install MSI with the mouse): an unknown switch
-# and /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (XP, 98, a
+# The wizard's starts and restarts, in one prefix, buttons pressed with
+# BM_CLICK sent (Install MSI with the mouse): an unknown switch and
+# /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (XP, 98, a
 # restart leaving /MSI); the engine setup asking for a restart (a file held
 # open), answered No and Yes, and Wine's restart starting the Run entry into
 # the configure page with the saved settings; a configuration whose service
-# cannot start; the setup-window watcher. Deadlines are loose (the user run
-# holds sent clicks to a second), but Finish sent must end it within one.
+# cannot start; the setup-window watcher; Windows 98 starting the service with
+# scm.exe. Deadlines are loose, but Finish sent must end it within a second.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
-OLDMSI=$WIN64_BUILD/tests/oldmsi/msi.dll
-PROBES=$WIN64_BUILD/tests/installprobe
-need "$OLDMSI" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$WIN64_BUILD/medium/SqlRun02.msi" "$PROBES/watchprobe.exe"
+OLDMSI=$WINE_BUILD/tests/oldmsi/msi.dll
+PROBES=$WINE_BUILD/tests/installprobe
+need "$OLDMSI" "$WINE_BUILD/MSI/INSTMSIW.EXE" "$WINE_BUILD/medium/SqlRun02.msi" "$PROBES/watchprobe.exe"
 wt_setup restart_road
-wt_medium SETUP "$WIN64_BUILD"/medium/SqlRun*.msi
+wt_medium SETUP "$WINE_BUILD"/medium/SqlRun*.msi
+# A login's password that nothing else uses, so any copy of it is the wizard's.
+PW=Harrow7Tq
+# Resume data as the wizard stores it: each character XOR its key (1, 4, 7, ...
+# wrapping past 254), as UTF-16LE in hex.
+scramble() { python3 -c 'import sys; print("".join(chr(ord(c) ^ 3 * i % 254 + 1) for i, c in enumerate(sys.argv[1])).encode("utf-16-le").hex().upper())' "$1"; }
 INVALID='Invalid command line paramiters.\n\nThe following are valid parameters:\n\n/Config <configuration data>\n\n/MSI\n\n/MANUALCONFIG'
 
 # ---- switches
@@ -40,7 +45,7 @@ wt_ended switches
 MEDIUM="ZoMel Medium"
 wt_medium "$MEDIUM" "$OLDMSI"
 mkdir -p "$C/$MEDIUM/MSI"
-cp "$WIN64_BUILD/MSI/INSTMSI.EXE" "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
+cp "$WINE_BUILD/MSI/INSTMSI.EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 RUNLOG="$C/$MEDIUM/MSI/RUNLOG.TXT"
 OFFER='The installation files for the Microsoft SQL Server Desktop Database Engin (MSDE) require a newer version of the Microsoft Installer application (MSI) than the one currently installed on this system.'
@@ -90,6 +95,7 @@ robot send-click Cancel wait-box 10000 answer "&Yes" wait-gone 5000 >/dev/null |
 "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
 mkdir -p "$C/Program Files/Microsoft SQL Server/80/Tools/Binn"
 "$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 > "$OUT/holder.txt" &
+HOLDER=$!
 QUESTION_3010='The system must be rebooted before the ORV Database installer can continue with the configuration of the MSDE install.\n\nChoose "Yes" to reboot the system now or "No" to reboot later.'
 MANUAL='To automatically configure the database server, you must re-start the system with the ORV Database installer CD in the CD-ROM drive.  If the ORV Database installer application is not available when the system re-starts, you will need to run the ORV Database installer application using the "/Config" command line switch to configure the database server.  For more information on the "/Config" switch, see the ORV documentation.\n\nClick "OK" to exit this application.'
 to_question() {  # name
@@ -117,9 +123,10 @@ wt_log no "Restart road: stamp ${STAMP_NO:-?}, resume data and Run entry written
 "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
 "$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1
 if to_question yes; then
-  # Saved settings that show in the outcome: a login of the application's own.
-  "$WINE" reg add "$RESUME" /v "$STAMP" /t REG_BINARY /f \
-    /d 5B006B004A004F0041006C00690079006C006F007A00500059005E0044005C005C005500440053000C0077003F000000280020003C003700 >/dev/null
+  # Saved settings that show in the outcome: a login of the application's own,
+  # with the password the engine setup gave sa.
+  "$WINE" reg add "$RESUME" /v "$STAMP" /t REG_BINARY /f /d "$(scramble "ZoMEL|zouser|$PW|False|x")" >/dev/null
+  sed -i "s/^Login=2|sa|vormasi17/Login=2|sa|$PW/" "$PROGRAMS/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state'
   robot answer "&Yes" >/dev/null
 fi
 wt_ended yes
@@ -139,11 +146,10 @@ wt_log yes "Restart road: stamp ${STAMP:-?}, resume data and Run entry written" 
   'End of run: the program ended' "command line \"/Config ${STAMP:-?}\", run mode 2" 'Page Configure shown' \
   'Configuration: Setting sa password....' 'Configuration: Setting up user login....' \
   'Configuration: Setting user password....' 'Configuration: ended' 'Finish pressed'
-wt_no_password resumed vormasi17
 # Both packages' engines keep a state; the service runs the first one's.
-for line in 'Login=2|sa|ruzal' 'Login=2|zouser|vormasi17' 'Member=sysadmin|zouser'; do
-  cat "$C/Program Files/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF "$line" ||
-    fail "resumed: the instance lacks [$line] (the saved settings: ZoMEL, zouser, vormasi17, SQL Server logins)"
+for line in 'Login=2|sa|ruzal' "Login=2|zouser|$PW" 'Member=sysadmin|zouser'; do
+  cat "$PROGRAMS/Tarnwick Demo Engine"/SqlRun0*/'MSSQL$ZoMEL.state' | tr -d '\r' | grep -qxF "$line" ||
+    fail "resumed: the instance lacks [$line] (the saved settings: ZoMEL, zouser, $PW, SQL Server logins)"
 done
 
 # ---- failures: the service of NOSUCH does not exist
@@ -160,5 +166,20 @@ wt_log nosuch 'command line "/CONFIG 40000.5", run mode 2' 'Configuration: SQL S
 
 cp "$PROBES/watchprobe.exe" "$PROBES/canceldialog.exe" "$C/"
 timeout 60 "$WINE" 'C:\watchprobe.exe' 2>&1 | tr -d '\r' > "$OUT/watchprobe.txt" || fail "watcher: $(grep FAILED "$OUT/watchprobe.txt")"
+
+# ---- win98: the resumed configuration starts the stopped service with scm.exe,
+# which the held file kept from its place until a restart Wine does not make.
+kill "$HOLDER" && wait "$HOLDER"
+cp "$WINE_BUILD/scm.exe" "$PROGRAMS/Microsoft SQL Server/80/Tools/Binn/"
+"$WINE" cmd /c net stop 'MSSQL$ZoMEL' >/dev/null 2>&1
+"$WINE" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
+"$WINE" reg add "$RESUME" /v 40001.5 /t REG_BINARY /d "$(scramble 'ZoMEL|sa|ruzal|False|x')" /f >/dev/null
+wt_start SETUP /Config 40001.5
+robot wait-text "$DONE" 60000 send-click "&Finish" wait-gone 1000 >"$OUT/win98.txt" || fail "win98: $(cat "$OUT/win98.txt")"
+wt_ended win98
+wt_log win98 'command line "/Config 40001.5", run mode 2, Windows version code 3,' \
+  "Configuration: started C:\\" "scm.exe -Action 1 -Silent 1 -Server $HOST -Service MSSQL\$ZoMEL" \
+  'Configuration: SQL Server service started successfully....' 'Configuration: ended' 'Finish pressed'
+wt_no_password win98 "$PW"
 
 wt_result restart_road

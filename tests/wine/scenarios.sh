@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# The scenario program (tests/scenarios) under wine64: the wizard's own code
+# The scenario program (tests/scenarios): the wizard's own code
 # in one process on the real platform, through the hookable binding. It runs
 # from a medium folder with a blank in its name (short paths matter), beside
 # qxMSI_ERR.dll, the redistributable's stand-in in MSI\ and a Tarnwick.exe for
 # the Run entry to name; it makes its own msiexec stand-in.
 #   bash tests/wine/scenarios.sh [group]     (all groups without one)
 set -u
+# Until the i686 build has the scenario program, the x86_64 one under wine64.
+if [ ! -f "$WINE_BUILD/tests/scenarios/scenarios.exe" ]; then WINE_BUILD=$WINE_BUILD/../win64 WINE_ARCH=x86_64; fi
 . "$(dirname "$0")/common.bash"
-EXE="$WIN64_BUILD/tests/scenarios/scenarios.exe"
-need "$EXE" "$WIN64_BUILD/MSI/INSTMSIW.EXE"
+EXE="$WINE_BUILD/tests/scenarios/scenarios.exe"
+need "$EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE"
 wt_setup scenarios
 MEDIUM="$C/ZoMel Setup"
 mkdir -p "$MEDIUM/MSI"
-cp "$EXE" "$WIN64_BUILD/qxMSI_ERR.dll" "$MEDIUM/"
-cp "$WIN64_BUILD/MSI/INSTMSIW.EXE" "$MEDIUM/MSI/"
+cp "$EXE" "$WINE_BUILD/qxMSI_ERR.dll" "$MEDIUM/"
+cp "$WINE_BUILD/MSI/INSTMSIW.EXE" "$MEDIUM/MSI/"
 : > "$MEDIUM/Tarnwick.exe"
 
 cd "$MEDIUM" && "$WINE" "$MEDIUM/scenarios.exe" "$@" 2>&1 | tr -d '\r' | tee "$OUT/scenarios.log"

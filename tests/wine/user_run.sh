@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# The real wizard under wine64 installs and configures the demo engine, in
-# one prefix: "user" with posted mouse and keys up to the success text, then
-# the hand-off key, instance, service and a connection with its login; "tool"
-# with BM_CLICK sent (each press leads on within a second), a refused package
+# The real wizard installs and configures the demo engine, in one prefix:
+# "user" with posted mouse and keys up to the success text, then the hand-off
+# key, instance, service and a connection with its login; "tool" with
+# BM_CLICK sent (each press leads on within a second), a refused package
 # (50043), Cancel; "again": the name free, SqlRun02.msi installs. Each run's log.
+#   user_run.sh win64: only "user", in a 64-bit prefix: "Program Files (x86)"
+#   and the 32-bit registry view for the wizard and packages, as on 64-bit Windows.
 set -u -o pipefail
+[ "${1:-}" = win64 ] && WS_WINEARCH=win64
 . "$(dirname "$0")/common.bash"
-need "$WIN64_BUILD/dmoclient.exe" "$WIN64_BUILD/medium/SqlRun02.msi"
-wt_setup user_run
-wt_medium ZoMelCD "$WIN64_BUILD"/medium/SqlRun*.msi
-cp "$WIN64_BUILD/dmoclient.exe" "$C/"
+need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun02.msi"
+wt_setup "user_run${1:+_$1}"
+[ "${1:-}" != win64 ] || [ "${PROGRAMS##*/}" = "Program Files (x86)" ] || fail "win64: the program folder is $PROGRAMS"
+wt_medium ZoMelCD "$WINE_BUILD"/medium/SqlRun*.msi
+cp "$WINE_BUILD/dmoclient.exe" "$C/"
 
 # An old restart entry that the welcome page removes, and a stale value of
 # the hand-off key that stays.
@@ -95,10 +99,11 @@ wt_no_password user vormasi17
   fail 'user: MSSQL$ZoMEL does not start with the system'
 "$WINE" reg query 'HKLM\SOFTWARE\Microsoft\Microsoft SQL Server\80\Tools\Service Manager' /v AutoStart 2>/dev/null |
   grep -q 'AutoStart.*0x1' || fail "user: the service manager's auto-start box was not ticked"
-tr -d '\r' < "$C/Program Files/Tarnwick Demo Engine/SqlRun01/MSSQL\$ZoMEL.state" | grep -qxF 'Member=sysadmin|sa' || fail "user: sa is not a sysadmin"
+tr -d '\r' < "$PROGRAMS/Tarnwick Demo Engine/SqlRun01/MSSQL\$ZoMEL.state" | grep -qxF 'Member=sysadmin|sa' || fail "user: sa is not a sysadmin"
 # A connection as the application makes it (changing the password to itself).
 got=$("$WINE" 'C:\dmoclient.exe' "$HOST\\ZoMEL" "$USER" "$PASSWORD" 2>&1 | tr -d '\r')
 [ "$got" = OK ] || fail "user: no connection as $USER/$PASSWORD: $got"
+[ "${1:-}" = win64 ] && { wt_result user_run_win64; exit; }
 
 # ---- tool: BM_CLICK sent, a second to lead on each time; a run stops at
 # its first failure.
