@@ -6,8 +6,6 @@
 # the Run entry to name; it makes its own msiexec stand-in.
 #   bash tests/wine/scenarios.sh [group]     (all groups without one)
 set -u
-# Until the i686 build has the scenario program, the x86_64 one under wine64.
-if [ ! -f "$WINE_BUILD/tests/scenarios/scenarios.exe" ]; then WINE_BUILD=$WINE_BUILD/../win64 WINE_ARCH=x86_64; fi
 . "$(dirname "$0")/common.bash"
 EXE="$WINE_BUILD/tests/scenarios/scenarios.exe"
 need "$EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE"
