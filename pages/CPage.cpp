@@ -139,8 +139,8 @@ long CPage::DisplayDialog(IPicture*& oPicture, WindowRect* lpRect) {
   if (lpRect) m_Rect = *lpRect;
   api::SetWindowPos(h, nullptr, m_Rect.Left, m_Rect.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   PageSetup();
-  // Passive: slow enough to see each page; quiet: nobody looks.
-  if (NoQuestions()) api::SetTimer(h, kAutoStepTimer, Unattended().eUi == UiQuiet ? 100 : 1000, nullptr);
+  // Passive: slow enough to see each page and reach Cancel; quiet: nobody looks.
+  if (NoQuestions()) api::SetTimer(h, kAutoStepTimer, Unattended().eUi == UiQuiet ? 100 : 2000, nullptr);
   Screen::SetMousePointer(0);
   Show(true, TaskbarProxy());
   if (lpRect) *lpRect = m_Rect;

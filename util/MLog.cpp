@@ -23,7 +23,9 @@ std::string Scrubbed(std::string s) {
 }  // namespace
 
 void LogSecret(const std::string& sSecret) {
-  if (sSecret.empty()) return;
+  // A password of one or two characters protects nothing, and hiding every
+  // such pair of letters would leave no line readable.
+  if (sSecret.size() < 3) return;
   for (const std::string& s : g_Secrets)
     if (s == sSecret) return;
   g_Secrets.push_back(sSecret);

@@ -11,6 +11,6 @@ extern const char* const kHiddenText;         // "****", for passwords
 void LogStart(const std::string& sFolder);
 void Log(const std::string& sLine);            // the date and time go first
 // A password this run knows: from now on it stands in no line, whatever the
-// event, but as kHiddenText.
+// event, but as kHiddenText (from three characters on).
 void LogSecret(const std::string& sSecret);
 void LogEnd(const std::string& sHow);

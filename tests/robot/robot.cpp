@@ -19,6 +19,8 @@
 //   key VK [alt]            key press posted to the focused control (VK: number or A-Z)
 //   focus, rect, move X Y, close, sleep MS
 //   hold FILE MS            keeps FILE open, shared with nobody, for MS
+//   run COMMAND MS          starts COMMAND as a distribution tool does and waits for its
+//                           end: "exit|CODE" (all 32 bits, which a Unix exit status is not)
 //   watch-hidden MS         every 100 ms until the wizard's windows are gone (MS at most):
 //                           none of them, nor a box, may be visible
 //   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-missing ROOT\KEY NAME
@@ -292,6 +294,22 @@ bool Run(int& i, int argc, char** argv) {
     } else if (GetWindowRect(page, &rc)) {
       std::printf("rect|%ld %ld %ld %ld\n", (long)rc.left, (long)rc.top, (long)rc.right, (long)rc.bottom);
     }
+    return true;
+  }
+  if (cmd == "run") {
+    std::string line = arg("command");
+    const DWORD t = ms();
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return Fail("run: cannot start " + line);
+    const DWORD w = WaitForSingleObject(pi.hProcess, t);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (w != WAIT_OBJECT_0) return Fail("run: still running after " + std::to_string(t) + " ms");
+    std::printf("exit|%lu\n", (unsigned long)code);
     return true;
   }
   if (cmd == "watch-hidden") {
