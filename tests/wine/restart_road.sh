@@ -33,6 +33,15 @@ wt_ended switches
 [ "$(stat -c %s "$C/msde_wizard.old" 2>/dev/null)" = 1048577 ] || fail "switches: a log past 1 MB was not kept as msde_wizard.old"
 wt_log switches 'Start: Tarnwick 1.0.0.0 C:\SETUP\Tarnwick.exe, command line "/unknown", run mode 0' 'End of run: the wizard closed'
 robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-hex "$RUN_KEY" Stranger >/dev/null || fail "switches: the Run entries after the message"
+# The settings typed where the message says "/Config <configuration data>":
+# refused, and the password they hold is written nowhere.
+for typed in "/Config ZoMEL|sa|Qv9secret|False" "/config Qv9secret" "/msi /CONFIGQv9secret|x"; do
+  wt_start SETUP $typed
+  robot wait-box 30000 answer OK >/dev/null || fail "typed: no list of the valid switches for $typed"
+  wt_ended typed
+done
+wt_log typed 'command line "/Config ****", run mode 0' 'command line "/config ****"' 'command line "/msi /CONFIG ****"'
+wt_no_password typed Qv9secret
 wt_start SETUP /manualconfig
 robot wait-text "Welcome!" 30000 >/dev/null || fail "switches: /MANUALCONFIG did not show the welcome page"
 [ "$(wt_count "$HANDOFF")" = 6 ] || fail "switches: /MANUALCONFIG did not write the hand-off key first"
