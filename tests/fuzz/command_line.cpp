@@ -7,6 +7,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
 #include <cstring>
+#include <regex>
 #include "startup/MMain.h"
 #include "tests/fuzz/Stub.h"
 
@@ -61,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RunMode mode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
 
   // What the line asks for, read from the switch list: the text after the
-  // program's path and the blanks behind it, switches in any case.
-  const std::string args = Lower(line.substr(std::min(line.find_first_not_of(" \t"), line.size())));
+  // program's path and the blanks behind it, switches in any case, without
+  // the deployment switches (whole words, with the blanks before them).
+  static const std::regex deployment("(^| +)/(quiet|passive|norestart)(?= |$)", std::regex::icase);
+  const std::string plain = std::regex_replace(line, deployment, "");
+  const std::string args = Lower(plain.substr(std::min(plain.find_first_not_of(" \t"), plain.size())));
   const size_t at = args.find("/config");
   std::string wanted = at == std::string::npos || args.size() <= at + 8 ? "" : args.substr(at + 8);
   wanted.erase(0, wanted.find_first_not_of(' '));
