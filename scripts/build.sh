@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the four flavours of the same sources:
+# Builds the flavours of the same sources:
 #   build/win32  i686 release (Tarnwick.exe for 32-bit Windows)
-#   build/win64  x86_64, run under wine64 where 32-bit programs cannot run
+#   build/win64  x86_64, only where 32-bit programs cannot run (the wine tests
+#                then run it under wine64), or when TARNWICK_WIN64=1
 #   build/fuzz   the libFuzzer targets of tests/fuzz, with clang
 #   build/native the ctest registrations of the wine and fuzz tests
 # WINE_ARCH (i686 or x86_64) chooses the build the wine tests run; by default
@@ -18,9 +19,11 @@ jobs=$(nproc)
 cmake -S "$top" -B "$top/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
       -DCMAKE_TOOLCHAIN_FILE="$top/cmake/i686-w64-mingw32.cmake" >/dev/null
 cmake --build "$top/build/win32" -j "$jobs"
-cmake -S "$top" -B "$top/build/win64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/x86_64-w64-mingw32.cmake" >/dev/null
-cmake --build "$top/build/win64" -j "$jobs"
+if [ "$WINE_ARCH" = x86_64 ] || [ "${TARNWICK_WIN64:-0}" = 1 ]; then
+  cmake -S "$top" -B "$top/build/win64" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/x86_64-w64-mingw32.cmake" >/dev/null
+  cmake --build "$top/build/win64" -j "$jobs"
+fi
 cmake -S "$top" -B "$top/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTARNWICK_FUZZ=ON >/dev/null
 cmake --build "$top/build/fuzz" -j "$jobs"

@@ -78,7 +78,8 @@ demo() {  # build, dest, arch
 rm -rf "$out/release-x86"
 programs "$win32" "$out/release-x86"
 demo "$win32" "$out/demo-x86-standins" x86
-demo "$win64" "$out/demo-x64-standins" x64
+rm -rf "$out/demo-x64-standins"
+[ -f "$win64/Tarnwick.exe" ] && demo "$win64" "$out/demo-x64-standins" x64
 
 for d in release-x86 demo-x86-standins demo-x64-standins; do
   [ -d "$out/$d" ] && echo "medium: $out/$d: $(find "$out/$d" -type f | wc -l) files"
