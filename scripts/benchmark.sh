@@ -57,7 +57,7 @@ if ! bash "$top/scripts/medium.sh" "$media" >"$work/medium.log" 2>&1; then
   echo "benchmark: the demo medium is incomplete (see $work/medium.log); measuring what there is" >&2
 fi
 medium=$media/$medium_name
-probe=$run_build/bench/benchprobe.exe
+probe=$run_build/tests/robot/robot.exe
 sleeper=$run_build/bench/sleepsetup.exe
 baseline=$run_build/bench/baseline.exe
 can_run=1
@@ -80,8 +80,8 @@ if [ $can_run -eq 1 ]; then
   # alternating with a program that only shows a message box (Wine's own
   # start-up cost on this machine, at its present load) ----
   probe_ms() {  # program -> ms or nothing
-    (cd "$cdrom" && ws_wine 'C:\benchprobe.exe' --timeout 20000 "$1" 2>/dev/null) | tr -d '\r' |
-      awk '$1 == "first-window-ms" && $2 != "none" { print $2 }'
+    (cd "$cdrom" && ws_wine 'C:\robot.exe' first-window "$1" 20000 2>/dev/null) | tr -d '\r' |
+      sed -n 's/^first-window-ms|//p'
   }
   median() { sort -n | awk '{ a[NR] = $1 } END { if (NR) print a[int((NR + 1) / 2)] }'; }
   times=(); base=()

@@ -21,6 +21,8 @@
 //   hold FILE MS            keeps FILE open, shared with nobody, for MS
 //   run COMMAND MS          starts COMMAND as a distribution tool does and waits for its
 //                           end: "exit|CODE" (all 32 bits, which a Unix exit status is not)
+//   first-window COMMAND MS starts COMMAND, "first-window-ms|T" once it shows a visible
+//                           window with a caption (then ends it), for the benchmark
 //   watch-hidden MS         every 100 ms until the wizard's windows are gone (MS at most):
 //                           none of them, nor a box, may be visible
 //   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-missing ROOT\KEY NAME
@@ -78,6 +80,15 @@ BOOL CALLBACK EnumShown(HWND h, LPARAM lp) {
   const std::string cls = ClassOf(h);
   if (IsWindowVisible(h) && (cls == "TarnwickForm" || (cls == "#32770" && pid != GetCurrentProcessId()))) *(HWND*)lp = h;
   return TRUE;
+}
+
+// The first visible window with a caption of a process.
+BOOL CALLBACK WindowOf(HWND h, LPARAM lp) {
+  auto* s = (std::pair<DWORD, HWND>*)lp;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == s->first && IsWindowVisible(h) && GetWindowTextLengthA(h) > 0) s->second = h;
+  return !s->second;
 }
 
 Found Scan() {
@@ -296,20 +307,31 @@ bool Run(int& i, int argc, char** argv) {
     }
     return true;
   }
-  if (cmd == "run") {
+  if (cmd == "run" || cmd == "first-window") {
     std::string line = arg("command");
     const DWORD t = ms();
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return Fail("run: cannot start " + line);
-    const DWORD w = WaitForSingleObject(pi.hProcess, t);
-    DWORD code = 0;
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return Fail(cmd + ": cannot start " + line);
+    DWORD w = WAIT_TIMEOUT, code = 0;
+    for (double d = 0; cmd == "first-window" && d < t; d = double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(freq.QuadPart)) {
+      std::pair<DWORD, HWND> s{pi.dwProcessId, nullptr};
+      EnumWindows(WindowOf, (LPARAM)&s);
+      QueryPerformanceCounter(&t1);
+      if (s.second) std::printf("first-window-ms|%.1f\n", double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(freq.QuadPart));
+      if (s.second || WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
+    }
+    if (cmd == "first-window") TerminateProcess(pi.hProcess, 0);
+    else w = WaitForSingleObject(pi.hProcess, t);
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    if (w != WAIT_OBJECT_0) return Fail("run: still running after " + std::to_string(t) + " ms");
-    std::printf("exit|%lu\n", (unsigned long)code);
+    if (cmd == "run" && w != WAIT_OBJECT_0) return Fail("run: still running after " + std::to_string(t) + " ms");
+    if (cmd == "run") std::printf("exit|%lu\n", (unsigned long)code);
     return true;
   }
   if (cmd == "watch-hidden") {

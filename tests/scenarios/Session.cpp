@@ -12,16 +12,30 @@ LPSTR WINAPI NoArguments() {
   return s;
 }
 
-// The wizard's top-level windows: the owner far off the screen, or a page.
+// The wizard's forms (owner and page), or the first enabled control of theirs
+// whose text starts with sText.
 struct Windows {
+  const char* sText = nullptr;
   std::vector<HWND> forms;
-  static BOOL CALLBACK Add(HWND h, LPARAM p) {
+  HWND found = nullptr;
+  static BOOL CALLBACK Form(HWND h, LPARAM p) {
     char cls[32] = {};
     ::GetClassNameA(h, cls, sizeof cls);
     if (!std::strcmp(cls, "TarnwickForm")) reinterpret_cast<Windows*>(p)->forms.push_back(h);
     return TRUE;
   }
-  explicit Windows(DWORD tid) { ::EnumThreadWindows(tid, Add, LPARAM(this)); }
+  static BOOL CALLBACK Child(HWND h, LPARAM p) {
+    Windows* w = reinterpret_cast<Windows*>(p);
+    char s[256] = {};
+    ::GetWindowTextA(h, s, sizeof s);
+    if (!std::strncmp(s, w->sText, std::strlen(w->sText)) && ::IsWindowEnabled(h)) w->found = h;
+    return !w->found;
+  }
+  Windows(DWORD tid, const char* text = nullptr) : sText(text) {
+    ::EnumThreadWindows(tid, Form, LPARAM(this));
+    for (HWND h : forms)
+      if (sText && !found) ::EnumChildWindows(h, Child, LPARAM(this));
+  }
 };
 
 // "page 0 proxy 1": each window's answer to the end of the session.
@@ -38,50 +52,28 @@ std::string SessionAnswers(DWORD tid) {
   return Join(answers, " ");
 }
 
-struct Find {
-  const char* text;
-  HWND found;
-  static BOOL CALLBACK Child(HWND h, LPARAM p) {
-    Find* f = reinterpret_cast<Find*>(p);
-    char s[256] = {};
-    ::GetWindowTextA(h, s, sizeof s);
-    if (!std::strncmp(s, f->text, std::strlen(f->text))) f->found = h;
-    return !f->found;
-  }
-};
-// A control of the wizard's open page whose text starts with text, within 10 s.
-HWND WaitFor(DWORD tid, const char* text) {
-  for (int i = 0; i < 200; ++i) {
-    for (HWND h : Windows(tid).forms) {
-      Find f{text, nullptr};
-      ::EnumChildWindows(h, Find::Child, LPARAM(&f));
-      if (f.found && ::IsWindowEnabled(f.found)) return f.found;
+// Waits up to 10 s for the control; presses it when it is a button.
+void WaitFor(DWORD tid, const char* text, bool bPress = false) {
+  for (int i = 0; i < 200; ++i, ::Sleep(50))
+    if (HWND h = Windows(tid, text).found) {
+      if (bPress) ::PostMessageA(h, BM_CLICK, 0, 0);
+      return;
     }
-    ::Sleep(50);
-  }
   Check(false, std::string("no control \"") + text + "\" within 10 s");
-  return nullptr;
-}
-
-void Press(DWORD tid, const char* button) {
-  if (HWND h = WaitFor(tid, button)) ::PostMessageA(h, BM_CLICK, 0, 0);
 }
 
 // Main on a thread of its own, up to the engine setup when asked.
 struct Wizard {
   HANDLE thread = nullptr;
   DWORD tid = 0;
-  static DWORD WINAPI Run(LPVOID) {
-    Main();
-    return 0;
-  }
+  static DWORD WINAPI Run(LPVOID) { return Main(); }
   explicit Wizard(bool bToSetup) {
     seam::hook::GetCommandLineA = NoArguments;
     thread = ::CreateThread(nullptr, 0, Run, nullptr, 0, &tid);
     if (!bToSetup) return;
-    Press(tid, "&Next >");
+    WaitFor(tid, "&Next >", true);
     WaitFor(tid, "You are now ready");
-    Press(tid, "&Next >");
+    WaitFor(tid, "&Next >", true);
   }
   ~Wizard() {
     if (::WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0) Check(false, "the wizard did not end");
@@ -99,7 +91,7 @@ void SessionScenarios() {
     WaitFor(w.tid, "Welcome!");
     Eq("session end on the welcome page", SessionAnswers(w.tid), "page 0 proxy 1");
     seam::S().answers = {IDYES};
-    Press(w.tid, "Cancel");
+    WaitFor(w.tid, "Cancel", true);
   }
   // While the engine setup runs, its page refuses.
   Clean();
@@ -109,8 +101,8 @@ void SessionScenarios() {
     WaitFor(w.tid, "Please be patient while SQL Server");
     ::Sleep(1000);
     Eq("session end during the engine setup", SessionAnswers(w.tid), "page 0 proxy 1");
-    Press(w.tid, "&Next >");
-    Press(w.tid, "&Finish");
+    WaitFor(w.tid, "&Next >", true);
+    WaitFor(w.tid, "&Finish", true);
   }
   // The wizard's own restart: every window agrees by the time Windows asks,
   // and on the setup's 1641 only once the resume entries are in place.
