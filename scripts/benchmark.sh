@@ -58,10 +58,10 @@ if ! bash "$top/scripts/medium.sh" "$media" >"$work/medium.log" 2>&1; then
 fi
 medium=$media/$medium_name
 probe=$run_build/tests/robot/robot.exe
-sleeper=$run_build/bench/sleepsetup.exe
-baseline=$run_build/bench/baseline.exe
+# The scenario program under the name msiexec.exe is a setup that only waits.
+sleeper=$run_build/tests/scenarios/scenarios.exe
 can_run=1
-for f in "$medium/Tarnwick.exe" "$probe" "$sleeper" "$baseline"; do
+for f in "$medium/Tarnwick.exe" "$probe" "$sleeper"; do
   [ -f "$f" ] || { echo "benchmark: missing $f (build with scripts/build.sh)" >&2; can_run=0; }
 done
 startup_ms=-
@@ -74,11 +74,11 @@ if [ $can_run -eq 1 ]; then
   ws_make_prefix "$work/prefix" || exit 1
   cdrom=$(ws_unix_path 'C:\ZoMelCD')
   cp -r "$medium" "$cdrom"
-  cp "$probe" "$sleeper" "$baseline" "$(ws_unix_path 'C:\')"
+  cp "$probe" "$(ws_unix_path 'C:\')"
 
   # ---- 2. start to welcome page: one warm-up, then the median of $runs,
-  # alternating with a program that only shows a message box (Wine's own
-  # start-up cost on this machine, at its present load) ----
+  # alternating with Wine's own notepad (Wine's start-up cost on this
+  # machine, at its present load) ----
   probe_ms() {  # program -> ms or nothing
     (cd "$cdrom" && ws_wine 'C:\robot.exe' first-window "$1" 20000 2>/dev/null) | tr -d '\r' |
       sed -n 's/^first-window-ms|//p'
@@ -86,13 +86,13 @@ if [ $can_run -eq 1 ]; then
   median() { sort -n | awk '{ a[NR] = $1 } END { if (NR) print a[int((NR + 1) / 2)] }'; }
   times=(); base=()
   for i in $(seq 0 "$runs"); do
-    t=$(probe_ms 'C:\ZoMelCD\Tarnwick.exe'); b=$(probe_ms 'C:\baseline.exe')
+    t=$(probe_ms 'C:\ZoMelCD\Tarnwick.exe'); b=$(probe_ms notepad.exe)
     [ "$i" -gt 0 ] && [ -n "$t" ] && times+=("$t")
     [ "$i" -gt 0 ] && [ -n "$b" ] && base+=("$b")
   done
   [ ${#times[@]} -gt 0 ] && startup_ms=$(printf '%s\n' "${times[@]}" | median)
   [ ${#base[@]} -gt 0 ] && baseline_ms=$(printf '%s\n' "${base[@]}" | median)
-  echo "start to first window (ms): wizard ${times[*]}; message-box program ${base[*]}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "start to first window (ms): wizard ${times[*]}; notepad ${base[*]}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
   # ---- 4. (run before 3) the whole wizard beyond msiexec's own time: the real msiexec
   # installs SqlRun01; the sleeping stand-in of step 3 then takes the next package ----
@@ -109,15 +109,13 @@ if [ $can_run -eq 1 ]; then
   cp "$sleeper" "$msiexec"
   # Wine runs its own msiexec from system32 unless told to take the file there.
   ws_wine reg add 'HKCU\Software\Wine\DllOverrides' /v msiexec.exe /d native /f >/dev/null 2>&1
-  log=$(dirname "$msiexec")/sleepsetup.log
-  rm -f "$log"
-  export SLEEPSETUP_MS=$((wait_s * 1000))
+  echo "0 0 $((wait_s * 1000))" > "$(dirname "$msiexec")/result.txt"   # exit code, library code, ms
   if wd_start_to_setup "$cdrom" "$work/cpu-run"; then
-    for i in $(seq 1 600); do grep -q '^start' "$log" 2>/dev/null && break; sleep 0.1; done
+    for i in $(seq 1 600); do wd_unix_pid msiexec.exe >/dev/null && break; sleep 0.1; done
     wpid=$WD_WIZ_PID
-    if grep -q '^start' "$log" 2>/dev/null && [ -n "$wpid" ]; then
+    if wd_unix_pid msiexec.exe >/dev/null && [ -n "$wpid" ]; then
       c0=$(wd_cpu_ticks "$wpid"); s0=$(wd_cpu_ticks "$(wd_wineserver_pid)"); w0=$(date +%s.%N)
-      for i in $(seq 1 $((wait_s * 10 + 300))); do grep -q '^end' "$log" && break; sleep 0.1; done
+      for i in $(seq 1 $((wait_s * 10 + 300))); do wd_unix_pid msiexec.exe >/dev/null || break; sleep 0.1; done
       c1=$(wd_cpu_ticks "$wpid"); s1=$(wd_cpu_ticks "$(wd_wineserver_pid)"); w1=$(date +%s.%N)
       hz=$(getconf CLK_TCK)
       cpu_pct=$(awk -v a="$c0" -v b="$c1" -v x="$w0" -v y="$w1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz / (y - x) * 100 }')
@@ -132,11 +130,10 @@ if [ $can_run -eq 1 ]; then
   wd_stop
   cp "$work/msiexec.exe.orig" "$msiexec"
   ws_wine reg delete 'HKCU\Software\Wine\DllOverrides' /v msiexec.exe /f >/dev/null 2>&1
-  unset SLEEPSETUP_MS
 
 fi
 row "start to welcome page, $WS_ARCH under Wine (ms)" "$startup_ms" "300" "$(verdict "$startup_ms" 300)"
-row "  same, a program showing a message box (ms)" "$baseline_ms" "-" "(Wine's own start-up here)"
+row "  same, Wine's notepad (ms)" "$baseline_ms" "-" "(Wine's own start-up here)"
 row "CPU while waiting ${wait_s} s for setup (%)" "$cpu_pct" "0.5" "$(verdict "$cpu_pct" 0.5)"
 row "whole wizard beyond msiexec (s)" "$beyond_s" "-" "(no target)"
 row "  of it, the robot pressing the buttons (s)" "$robot_s" "-" "(test harness, not the wizard)"

@@ -1,16 +1,14 @@
-// The end of the session as Windows asks for it: the whole wizard on a
-// thread of its own, its windows asked from outside while it waits, and from
-// inside ExitWindowsEx when it restarts the machine itself.
+// The end of the session as Windows asks for it, of the whole wizard on a
+// thread of its own: from outside while it waits, and from inside
+// ExitWindowsEx when it restarts the machine itself.
 #include <algorithm>
 #include <cstring>
 #include "startup/MMain.h"
 #include "tests/scenarios/Harness.h"
 
 namespace {
-LPSTR WINAPI NoArguments() {
-  static char s[] = "scenarios.exe";
-  return s;
-}
+char g_noArguments[] = "scenarios.exe";
+LPSTR WINAPI NoArguments() { return g_noArguments; }
 
 // The wizard's forms (owner and page), or the first enabled control of theirs
 // whose text starts with sText.

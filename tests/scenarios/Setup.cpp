@@ -139,8 +139,7 @@ void SetupRunScenarios() {
   }
 
   // The watcher leaves other programs' dialogs alone and acts once per run:
-  // the Cancel button of the setup's first dialog goes (hidden, disabled, no
-  // size, the dialog kept on top), a second dialog keeps its own.
+  // a second dialog of the setup keeps its Cancel button.
   Clean();
   StandInSetup(0, 0, 2000);
   seam::hook::FindWindowA = SetupDialog;
@@ -254,8 +253,7 @@ void RuntimeScenarios() {
     Eq("runtime setup on Windows " + std::to_string(v.platform) + " " + std::to_string(v.major) + "." +
            std::to_string(v.minor), program.substr(0, program.find('|')), ShortPath(Folder() + "MSI\\" + v.program));
   }
-  // The installed runtime's version against the rules: from 1.10 on, and a
-  // build of 1029 or later in every version; an export that fails counts as old.
+  // The runtime's version rules: from 1.10 on, build 1029 or later; a failed export is old.
   Clean();
   Eq("runtime update needed, the real msi.dll", MsiRuntimeNeedsUpdate(), false);
   CheckReleased("runtime version check");
@@ -301,8 +299,7 @@ void PageScenarios() {
   ::SendMessageA(h, WM_CLOSE, 0, 0);
   Check(!page.Loaded() && !::IsWindow(h), "close with a result closes the page");
   Eq("page: boxes", Boxes(), "");
-  // An exception from a handler the system called ends the program as an
-  // unhandled run-time error does, with its box: never across the system.
+  // An exception from a handler the system called ends the program with its box.
   for (const bool bNoMemory : {true, false}) {
     Clean();
     const bool bReturned = InThread([bNoMemory] {

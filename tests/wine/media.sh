@@ -73,13 +73,5 @@ for f in "$win32/Tarnwick.exe" "$win64/Tarnwick.exe"; do
   [ -f "$f" ] || continue
   out=$($pe check "$f" 2>&1) || fail "resources of $f: $out"
 done
-sed 's/requireAdministrator/asInvoker/' "$src/startup/Tarnwick.manifest" > "$work/Tarnwick.manifest"
-cp "$src/startup/Manifest.rc" "$src/startup/resource.h" "$work/"
-build x86_64-w64-mingw32-g++-win32 bare "return 0;"
-x86_64-w64-mingw32-windres "$work/Manifest.rc" -O coff -o "$work/asinvoker.o" 2>>"$work/cc.log" &&
-  build x86_64-w64-mingw32-g++-win32 asinvoker "return 0;" "$work/asinvoker.o"
-out=$($pe check "$work/bare.exe"; $pe check "$work/asinvoker.exe")
-printf '%s\n' "$out" | grep -q "bare.exe: no manifest" || fail "the resource check misses a missing manifest"
-printf '%s\n' "$out" | grep -q "asinvoker.exe: .*not requireAdministrator" || fail "the resource check misses an asInvoker manifest"
 
 wt_result media

@@ -78,15 +78,10 @@ def check(res):
     if group is None:
         faults.append('no icon group IDI_APP (1)')
         return faults
-    sizes = set()
-    for i in range(struct.unpack_from('<H', group, 4)[0]):
-        w, h, _, _, _, bits, _, icon_id = struct.unpack_from('<BBBBHHIH', group, 6 + 14 * i)
-        sizes.add((w or 256, h or 256))
-        if bits > 8:
-            faults.append('icon %dx%d has %d bits per pixel (16 or 256 colours wanted)' % (w, h, bits))
-        if (RT_ICON, icon_id) not in res:
-            faults.append('icon %dx%d names missing RT_ICON %d' % (w, h, icon_id))
-    faults += ['icon has no %dx%d image' % s for s in ((16, 16), (32, 32)) if s not in sizes]
+    images = [struct.unpack_from('<BBBBHHIH', group, 6 + 14 * i) for i in range(struct.unpack_from('<H', group, 4)[0])]
+    faults += ['icon %dx%d missing or over 256 colours' % (w, h) for w, h, _, _, _, bits, _, icon_id in images
+               if bits > 8 or (RT_ICON, icon_id) not in res]
+    faults += ['icon has no %dx%d image' % s for s in ((16, 16), (32, 32)) if s not in [i[:2] for i in images]]
     return faults
 
 

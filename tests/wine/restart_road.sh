@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The wizard's starts and restarts, in one prefix, buttons pressed with
 # BM_CLICK sent (Install MSI with the mouse): an unknown switch and
-# /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (XP, 98, a
-# restart leaving /MSI); the engine setup asking for a restart (a file held
+# /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (a restart
+# leaving /MSI); the engine setup asking for a restart (a file held
 # open), answered No and Yes, and Wine's restart starting the Run entry into
 # the configure page with the saved settings; a configuration whose service
 # cannot start; Windows 98 starting the service with
@@ -57,39 +57,23 @@ cp "$WINE_BUILD/MSI/INSTMSI.EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 RUNLOG="$C/$MEDIUM/MSI/RUNLOG.TXT"
 OFFER='The installation files for the Microsoft SQL Server Desktop Database Engin (MSDE) require a newer version of the Microsoft Installer application (MSI) than the one currently installed on this system.'
-RUN_AGAIN='\n\nPlease run the ORV Database Install application again after rebooting your system.'
-runtime() {  # name, Windows version, exit code of the redistributable, its program, text (none: a box)
-  local name=$1
-  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
-  echo "$3 2000" > "$C/$MEDIUM/MSI/EXITCODE.TXT"
-  rm -f "$RUNLOG"
+runtime() {  # the redistributable ends with 3010
+  echo "3010 2000" > "$C/$MEDIUM/MSI/EXITCODE.TXT"
   wt_start "$MEDIUM"
   robot wait-text "Welcome!" 30000 send-click "&Next >" wait-new-page 10000 wait-text "$OFFER" 5000 \
         expect-enabled Cancel 1 expect-enabled "&Next >" 0 expect-enabled "&Finish" 0 expect-enabled "< &Back" 0 \
         mouse "Install MSI" expect-enabled Cancel 0 \
         expect-text 'Please be patient while the Microsoft Installer application is installed on your system....' >/dev/null ||
-    { fail "$name: the runtime page and its Install MSI button"; return 1; }
-  shot "02-runtime-$name"
-  if [ -n "${5:-}" ]; then robot wait-text "$5" 10000; else robot wait-box 10000; fi >/dev/null || { fail "$name: no outcome"; return 1; }
-  tr -d '\r' < "$RUNLOG" > "$OUT/$name-runlog.txt" 2>/dev/null
-  local want=("program=$4" 'args= /c:"msiinst.exe /i instmsi.msi /qn"' 'note=ok') line
-  for line in "${want[@]}"; do grep -qxF "$line" "$OUT/$name-runlog.txt" || fail "$name: the redistributable's run lacks [$line]"; done
-  [ "$(grep -c '^program=' "$OUT/$name-runlog.txt")" = 1 ] || fail "$name: the redistributable did not run once"
-  grep -qE '^cwd=C:\\[^ ]*\\MSI$' "$OUT/$name-runlog.txt" || fail "$name: working folder not the short form of MSI\\"
+    { fail "reboot: the runtime page and its Install MSI button"; return 1; }
+  shot 02-runtime-reboot
+  robot wait-box 10000 >/dev/null || { fail "reboot: no outcome"; return 1; }
+  tr -d '\r' < "$RUNLOG" > "$OUT/reboot-runlog.txt" 2>/dev/null
+  local want=("program=INSTMSIW.EXE" 'args= /c:"msiinst.exe /i instmsi.msi /qn"' 'note=ok') line
+  for line in "${want[@]}"; do grep -qxF "$line" "$OUT/reboot-runlog.txt" || fail "reboot: the redistributable's run lacks [$line]"; done
+  [ "$(grep -c '^program=' "$OUT/reboot-runlog.txt")" = 1 ] || fail "reboot: the redistributable did not run once"
+  grep -qE '^cwd=C:\\[^ ]*\\MSI$' "$OUT/reboot-runlog.txt" || fail "reboot: working folder not the short form of MSI\\"
 }
-if runtime xp winxp 0 INSTMSIW.EXE 'The Microsoft Installer application was successfully installed.\n\nClick "Next" to continue.'; then
-  robot expect-enabled Cancel 0 send-click "&Next >" wait-new-page 10000 expect-text "$READY" || fail "xp: Next sent after the runtime setup"
-  robot send-click Cancel wait-box 10000 answer "&Yes" >/dev/null
-fi
-wt_ended xp
-if runtime win98 win98 1603 INSTMSI.EXE; then
-  robot expect-box "$BOX_TITLE" "The MSI installation failed.$RUN_AGAIN" answer OK wait-no-box 5000 \
-        wait-text 'Unable to continue.\n\nClick "Finish" to exit.' 5000 expect-enabled "&Next >" 0 expect-enabled Cancel 0 \
-        send-click "&Finish" wait-gone 1000 >/dev/null || fail "win98: the failure box, then only Finish"
-fi
-wt_ended win98
-robot reg-missing "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "win98: Run entry written after a failure"
-if runtime reboot winxp 3010 INSTMSIW.EXE; then
+if runtime; then
   robot expect-box "$BOX_TITLE" 'The Microsoft Installer application was installed successfully.\nThe system must be rebooted before the changes will take effect.\n\nWould you like to reboot your system now?' \
         answer "&Yes" >/dev/null || fail "reboot: the restart question"
 fi

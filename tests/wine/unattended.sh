@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Unattended runs as a distribution tool starts them, reading the exit code:
-# an invalid switch under /quiet (1639, no box); /quiet to the configured
-# instance with no window ever visible (0); the same again, the name now
-# taken (1603); /passive through every page with no input (0) and Cancel in
-# it (1602); the engine setup asking for a restart under /quiet /norestart
-# (3010, the Run entry keeps the switches, and starting it configures, 0);
-# and under /quiet alone, the restart requested and the resumed run.
+# Unattended runs as a distribution tool starts them, judged by exit code: an
+# invalid switch (1639), /quiet with no window ever visible (0), the name
+# taken (1603), /passive with no input (0) and with Cancel (1602), a restart
+# under /quiet /norestart (3010, then the Run entry: 0) and under /quiet.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun03.msi"
@@ -25,8 +22,7 @@ exit_code() {  # name, expected
   WIZ_PID=
   [ "$(grep "^exit|" "$OUT/exit.txt")" = "exit|$2" ] || fail "$1: [$(grep "^exit|" "$OUT/exit.txt")], expected exit code $2"
 }
-# A fresh instance name for the next run: ZoMEL's key gone, its package taken.
-free_name() {
+free_name() {  # a fresh instance name for the next run: ZoMEL's key gone, its package taken
   "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
   "$WINE" reg add "$INSTANCES\\OLD$1\\Setup" /v ProductCode /d "$2" /f >/dev/null 2>&1
 }
@@ -64,7 +60,7 @@ robot wait-text Welcome! 30000 send-click Cancel wait-gone 5000 >/dev/null || fa
 exit_code cancel 1602
 wt_log cancel 'unattended: /passive' 'Message answered unseen: This action will cancel' 'Cancel confirmed' 'exit code 1602'
 
-# The engine setup asks for a restart: a file it replaces is held open.
+# A file the engine setup replaces, held open: it asks for a restart.
 "$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 >/dev/null &
 free_name 2 "$CODE02"
 quiet norestart 3010 /quiet /norestart
