@@ -2,11 +2,12 @@
 # Unattended runs as a distribution tool starts them, judged by exit code: an
 # invalid switch (1639), /quiet with no window ever visible (0), the name
 # taken (1603), /passive with no input (0) and with Cancel (1602), a restart
-# under /quiet /norestart (3010, then the Run entry: 0) and under /quiet.
+# under /quiet /norestart (3010, then the Run entry: 0) and /quiet; in C:\Programme.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun03.msi"
 wt_setup unattended
+"$WINE" reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir /d 'C:\Programme' /f >/dev/null   # as in German
 wt_medium ZoMelCD "$WINE_BUILD"/medium/SqlRun*.msi
 cp "$WINE_BUILD/dmoclient.exe" "$C/"
 TAKEN='The MSDE setup failed because there is already a server named ZoMEL on this system.'
@@ -41,7 +42,7 @@ wt_log invalid 'Message answered unseen: Invalid command line paramiters.' 'comm
 
 quiet quiet 0 /QUIET
 wt_log quiet 'unattended: /quiet' 'Page Welcome returned 1' 'SECURITYMODE=SQL /qn /l*v C:\msde_inst.log' \
-  'Engine setup: exit code 0, library code 0, result 0' 'Configuration: ended' 'End of run: the program ended, exit code 0'
+  'Engine setup: exit code 0, library code 0, result 0' 'Configuration: SQL Manager started successfully....' 'Configuration: ended' 'End of run: the program ended, exit code 0'
 "$WINE" sc query 'MSSQL$ZoMEL' | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail 'quiet: service MSSQL$ZoMEL is not running'
 got=$("$WINE" 'C:\dmoclient.exe' "$HOST\\ZoMEL" sa vormasi17 2>&1 | tr -d '\r')
 [ "$got" = OK ] || fail "quiet: no connection with the hand-off login: $got"
@@ -61,7 +62,7 @@ exit_code cancel 1602
 wt_log cancel 'unattended: /passive' 'Message answered unseen: This action will cancel' 'Cancel confirmed' 'exit code 1602'
 
 # A file the engine setup replaces, held open: it asks for a restart.
-"$WINE" "$ROBOT" hold 'C:\Program Files\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 >/dev/null &
+"$WINE" "$ROBOT" hold 'C:\Programme\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 >/dev/null &
 free_name 2 "$CODE02"
 quiet norestart 3010 /quiet /norestart
 ENTRY=$(wt_run_entry)
