@@ -409,19 +409,15 @@ void UnhandledError(const RuntimeError& e) {
 }
 
 int MsgBox(const std::string& sText, UINT nFlags, const std::string& sTitle, bool bRestartQuestion) {
-  const bool bQuestion = (nFlags & 0xF) == MB_YESNO;
-  int nAnswer;
-  if (bRestartQuestion && Unattended().bNoRestart) {
-    nAnswer = IDNO;
-  } else if (NoQuestions()) {
-    nAnswer = bQuestion ? IDYES : IDOK;
-  } else {
+  const bool bNoRestart = bRestartQuestion && Unattended().bNoRestart;
+  const bool bShown = !bNoRestart && !NoQuestions();
+  int nAnswer = bNoRestart ? IDNO : (nFlags & 0xF) == MB_YESNO ? IDYES : IDOK;
+  if (bShown) {
     HWND owner = g_ModalStack.empty() ? nullptr : g_ModalStack.back();
     if (owner && !api::IsWindow(owner)) owner = nullptr;
     nAnswer = api::MessageBoxA(owner, sText.c_str(), sTitle.c_str(), nFlags);
   }
   static const char* const kAnswers[] = {"failed", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
-  const bool bShown = !NoQuestions() && !(bRestartQuestion && Unattended().bNoRestart);
   Log((bShown ? "Message shown: " : "Message answered unseen: ") + sText + " | answer: " +
       (nAnswer >= 0 && nAnswer <= IDNO ? std::string(kAnswers[nAnswer]) : std::to_string(nAnswer)));
   return nAnswer;
