@@ -110,12 +110,15 @@ if [ $can_run -eq 1 ]; then
   # Wine runs its own msiexec from system32 unless told to take the file there.
   ws_wine reg add 'HKCU\Software\Wine\DllOverrides' /v msiexec.exe /d native /f >/dev/null 2>&1
   echo "0 0 $((wait_s * 1000))" > "$(dirname "$msiexec")/result.txt"   # exit code, library code, ms
+  # The wizard's log marks the start of the setup and its end.
+  wlog=$(ws_unix_path 'C:\msde_wizard.log')
+  rm -f "$wlog"
   if wd_start_to_setup "$cdrom" "$work/cpu-run"; then
-    for i in $(seq 1 600); do wd_unix_pid msiexec.exe >/dev/null && break; sleep 0.1; done
+    for i in $(seq 1 600); do grep -aq 'msiexec.exe /i' "$wlog" 2>/dev/null && break; sleep 0.1; done
     wpid=$WD_WIZ_PID
-    if wd_unix_pid msiexec.exe >/dev/null && [ -n "$wpid" ]; then
+    if grep -aq 'msiexec.exe /i' "$wlog" 2>/dev/null && [ -n "$wpid" ]; then
       c0=$(wd_cpu_ticks "$wpid"); s0=$(wd_cpu_ticks "$(wd_wineserver_pid)"); w0=$(date +%s.%N)
-      for i in $(seq 1 $((wait_s * 10 + 300))); do wd_unix_pid msiexec.exe >/dev/null || break; sleep 0.1; done
+      for i in $(seq 1 $((wait_s * 10 + 300))); do grep -aq 'Engine setup: exit code' "$wlog" && break; sleep 0.1; done
       c1=$(wd_cpu_ticks "$wpid"); s1=$(wd_cpu_ticks "$(wd_wineserver_pid)"); w1=$(date +%s.%N)
       hz=$(getconf CLK_TCK)
       cpu_pct=$(awk -v a="$c0" -v b="$c1" -v x="$w0" -v y="$w1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz / (y - x) * 100 }')
