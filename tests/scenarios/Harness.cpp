@@ -2,6 +2,7 @@
 // the name msiexec.exe it is the engine setup's stand-in instead.
 #include "tests/scenarios/Harness.h"
 #include <cstdio>
+#include "util/Restart.h"
 #include <cstring>
 
 const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -99,6 +100,8 @@ void Clean() {
   RegPut(HKEY_CURRENT_USER, "Software\\LumeDax\\qxMSI_ERR", "SetupError", REG_DWORD, Bytes({0x73, 0xC3, 0, 0}));   // 50035 of a run before
   char temp[MAX_PATH] = {};
   ::DeleteFileA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str());
+  seam::Reset();
+  RequestRestart();   // refused, as the seam refuses by default: no earlier request stands
   seam::Reset();
   ResetDmo();
 }
