@@ -103,6 +103,7 @@ void Clean() {
   seam::Reset();
   RequestRestart();   // refused, as the seam refuses by default: no earlier request stands
   seam::Reset();
+  App::SetExitCode(0);
   ResetDmo();
 }
 

@@ -1,6 +1,5 @@
-// The end of the session as Windows asks for it, of the whole wizard on a
-// thread of its own: from outside while it waits, and from inside
-// ExitWindowsEx when it restarts the machine itself.
+// The end of the session as Windows asks for it, of the whole wizard on a thread of its own: from
+// outside while it waits, and from inside ExitWindowsEx when it restarts the machine itself.
 #include <algorithm>
 #include <cstring>
 #include "startup/MMain.h"
@@ -10,8 +9,7 @@ namespace {
 char g_noArguments[] = "scenarios.exe";
 LPSTR WINAPI NoArguments() { return g_noArguments; }
 
-// The wizard's forms (owner and page), or the first enabled control of theirs
-// whose text starts with sText.
+// The wizard's forms (owner and page), or the first enabled control of theirs starting with sText.
 struct Windows {
   const char* sText = nullptr;
   std::vector<HWND> forms;
@@ -102,8 +100,7 @@ void SessionScenarios() {
     WaitFor(w.tid, "&Next >", true);
     WaitFor(w.tid, "&Finish", true);
   }
-  // The wizard's own restart: every window agrees by the time Windows asks,
-  // and on the setup's 1641 only once the resume entries are in place.
+  // The wizard's own restart: every window agrees by the time Windows asks; on 1641 after the resume entries.
   for (const DWORD dwExit : {3010, 1641}) {
     Clean();
     StandInSetup(dwExit, 0, 0);

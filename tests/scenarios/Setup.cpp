@@ -5,6 +5,7 @@
 #include <new>
 #include "pages/frmInstallMSI.h"
 #include "tests/scenarios/Harness.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 namespace {
@@ -23,8 +24,7 @@ const char kFailed[] = "The MSDE setup failed.";
 const char kTaken[] = "The MSDE setup failed because there is already a server named ZoMEL on this system.";
 const char kRunAgain[] = "\r\n\r\nPlease run the ORV Database Install application again after rebooting your system.";
 
-// The dialogs as the watcher finds them, one a pass: another program's,
-// then the setup's first and its second.
+// The dialogs as the watcher finds them, one a pass: another program's, the setup's first, its second.
 HWND g_dialogs[3];
 HWND WINAPI SetupDialog(LPCSTR cls, LPCSTR title) {
   static int n;
@@ -69,8 +69,7 @@ void WriteExitCode(DWORD dwExit) {
 std::string ResumeEntry(const char* tail) { return ShortPath(Folder() + "Tarnwick.exe") + tail; }
 
 void SetupRunScenarios() {
-  // msiexec's arguments: the default instance has no name; values that would
-  // add properties of their own are quoted.
+  // msiexec's arguments: the default instance has no name; values that would add properties are quoted.
   const char* const lines[][5] = {
       {"SqlRun03.msi", "SALES", "", "C:\\",
        " /i SqlRun03.msi INSTANCENAME=SALES SAPWD= CALLBACK=qxMSI_ERR!MSICBK /qb /l*v C:\\msde_inst.log"},
@@ -84,9 +83,8 @@ void SetupRunScenarios() {
   };
   for (const auto& l : lines) Eq("msiexec arguments", BuildSetupCommandLine(l[0], l[1], l[2], true, l[3]), l[4]);
 
-  // Each result of the stand-in (exit code, library code): the boxes and the
-  // page ("message|buttons|result|closed"); the restart roads with the
-  // user's answer and the restart going ahead or refused.
+  // Each result of the stand-in (exit code, library code): the boxes and the page ("message|buttons|result|closed");
+  // the restart roads with the user's answer and the restart going ahead or refused.
   const std::string kFailurePage = kErrorText + std::string("|4 2 |800000000|"), kRestart = Box(kQuestion, 36);
   const struct {
     DWORD dwExit, dwLibrary;
@@ -138,8 +136,7 @@ void SetupRunScenarios() {
     CheckReleased(what);
   }
 
-  // The watcher leaves other programs' dialogs alone and acts once per run:
-  // a second dialog of the setup keeps its Cancel button.
+  // The watcher leaves other programs' dialogs alone and acts once per run, on the setup's first dialog.
   Clean();
   StandInSetup(0, 0, 2000);
   seam::hook::FindWindowA = SetupDialog;
@@ -173,8 +170,7 @@ void SetupRunScenarios() {
 // The runtime page's outcome through its button and timer, the
 // redistributable's stand-in ending with its EXITCODE.TXT.
 std::string RunRuntimePage(long* pResult) {
-  // Faults count from the button press: the page's own making is not the
-  // runtime setup's.
+  // Faults count from the button press: the page's own making is not the setup's.
   const long failAt = seam::S().failAt;
   const long calls = seam::S().calls;
   seam::S().failAt = 0;
@@ -198,26 +194,31 @@ void RuntimeScenarios() {
   const std::string kQuestion = Box(
       "The Microsoft Installer application was installed successfully.\r\nThe system must be rebooted before the "
       "changes will take effect.\r\n\r\nWould you like to reboot your system now?", 36);
+  const std::string kNoReboot = Box(std::string("The install cannot be completed until the system is rebooted.") + kRunAgain, 64);
+  const char kCannot[] = "Cannot continue without reboot.\r\n\r\nClick \"Finish\" to exit.";
+  // The Run entry's tail, "" for none; a tail with /norestart runs under that switch.
   const struct {
     DWORD dwExit;
     bool bUnreadable;   // GetExitCodeProcess fails: counts as still running
     int answer;
     std::string boxes, status;
     long result;
+    const char* tail;
+    unsigned exitCode;
   } cases[] = {
-      {0, false, 0, "", "The Microsoft Installer application was successfully installed.\r\n\r\nClick \"Next\" to continue.", 0},
-      {1603, false, 0, kFailedBox, kUnable, 4},
-      {0, true, 0, kFailedBox, kUnable, 4},
-      {3010, false, IDNO,
-       kQuestion + "\n" + Box(std::string("The install cannot be completed until the system is rebooted.") + kRunAgain, 64),
-       "Cannot continue without reboot.\r\n\r\nClick \"Finish\" to exit.", 4},
+      {0, false, 0, "", "The Microsoft Installer application was successfully installed.\r\n\r\nClick \"Next\" to continue.", 0, "", 0},
+      {1603, false, 0, kFailedBox, kUnable, 4, "", 1603},
+      {0, true, 0, kFailedBox, kUnable, 4, "", 1603},
+      {3010, false, IDNO, kQuestion + "\n" + kNoReboot, kCannot, 4, "", 1603},
+      {3010, false, IDYES, kNoReboot, kCannot, 4, " /MSI /norestart", 3010},   // the question answered No unseen
       {3010, false, IDYES,
        kQuestion + "\n" + Box("Windows could not be restarted automatically.\r\n\r\nPlease restart your system now; the "
                               "ORV Database Install application will continue after the restart.", 64),
-       "(closed)", 4},
+       "(closed)", 4, " /MSI", 3010},
   };
   for (const auto& c : cases) {
     Clean();
+    Unattended().bNoRestart = std::strstr(c.tail, "/norestart") != nullptr;
     WriteExitCode(c.dwExit);
     seam::S().answers = {c.answer};
     if (c.bUnreadable) seam::S().failOnly = seam::id_GetExitCodeProcess, seam::S().failAt = 1;
@@ -225,13 +226,15 @@ void RuntimeScenarios() {
     const std::string what = "runtime setup " + std::to_string(c.dwExit) + (c.bUnreadable ? " unread" : "") +
                              " answer " + std::to_string(c.answer);
     const std::string status = RunRuntimePage(&result);
-    Eq(what + ": status", status + " " + std::to_string(result), c.status + " " + std::to_string(c.result));
+    Unattended() = Deployment();
+    Eq(what + ": status", status + " " + std::to_string(result) + " " + std::to_string(App::ExitCode()),
+       c.status + " " + std::to_string(c.result) + " " + std::to_string(c.exitCode));
     Eq(what + ": boxes", Boxes(), c.boxes);
     Eq(what + ": started", Join(seam::S().commands),
        ShortPath(Folder() + "MSI\\INSTMSIW.EXE") + "| /c:\"msiinst.exe /i instmsi.msi /qn\"");
     std::string entry;
     RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
-    Eq(what + ": Run entry", entry, c.answer == IDYES ? ResumeEntry(" /MSI") + '\0' : "");
+    Eq(what + ": Run entry", entry, *c.tail ? ResumeEntry(c.tail) + '\0' : "");
     CheckReleased(what);
   }
   WriteExitCode(0);
@@ -286,8 +289,7 @@ struct ThrowingPage : TestPage {
 };
 
 void PageScenarios() {
-  // The end of the session and the close command are refused while the page
-  // has no result; once it has one, the session may end and the page closes.
+  // The end of the session and the close command are refused while the page has no result, allowed with one.
   TestPage page;
   page.Show(false);
   const HWND h = page.hWnd();

@@ -166,8 +166,7 @@ void StartupScenarios() {
   try { Encrypt("\x7F\x80"); } catch (const RuntimeError& e) { nRaised = e.Number; }
   Eq("Encrypt of code 128 raises", nRaised, 5);
 
-  // The log lies open to every user: settings typed after /Config stand in
-  // it only as ****, a resume stamp as it is.
+  // The log lies open to every user: settings typed after /Config stand in it as ****, a stamp as it is.
   const char* const lines[][2] = {
       {"/Config 46362.5", "/Config 46362.5"},
       {"/CONFIG   38475,51 ", "/CONFIG   38475,51 "},
