@@ -14,7 +14,7 @@ std::string SqlToolsFolder() {
   // "C:\Program Files" everywhere: "Program Files (x86)" for a 32-bit program
   // on 64-bit Windows, "C:\Programme" on a German Windows.
   CRegistry reg;
-  reg.Key(0x80000002u);
+  reg.Key(0x80000002u);   // HKEY_LOCAL_MACHINE
   const std::string sProgramFiles =
       reg.ReadOnlyReadSetting("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", SettingValue(""), REG_SZ)
           .AsText();

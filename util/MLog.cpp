@@ -1,5 +1,6 @@
 #include "util/MLog.h"
 #include <cstdio>
+#include <cstring>
 #include <vector>
 #include "platform/MAPI_Declares.h"
 
@@ -16,7 +17,7 @@ std::vector<std::string> g_Secrets;
 // The log lies where every user of the machine can read it.
 std::string Scrubbed(std::string s) {
   for (const std::string& sSecret : g_Secrets)
-    for (size_t at = 0; (at = s.find(sSecret, at)) != std::string::npos; at += sizeof "****" - 1)
+    for (size_t at = 0; (at = s.find(sSecret, at)) != std::string::npos; at += std::strlen(kHiddenText))
       s.replace(at, sSecret.size(), kHiddenText);
   return s;
 }

@@ -30,8 +30,9 @@ bool RequestRestart() {
   // Windows NT asks the caller's windows too, right after this call returns
   // and before the page has gone: they must agree already.
   g_bRestartRequested = true;
-  const bool bDone = api::ExitWindowsEx(EWX_REBOOT | EWX_POWEROFF, 0) != FALSE;
+  const UINT nFlags = EWX_REBOOT | EWX_POWEROFF;
+  const bool bDone = api::ExitWindowsEx(nFlags, 0) != FALSE;
   g_bRestartRequested = bDone;
-  Log(std::string("Restart requested with flags 10: ") + (bDone ? "accepted by Windows" : "refused by Windows"));
+  Log("Restart requested with flags " + std::to_string(nFlags) + ": " + (bDone ? "accepted by Windows" : "refused by Windows"));
   return bDone;
 }
