@@ -3,24 +3,11 @@
 #include <new>
 #include "configure/MAutomation.h"
 #include "platform/Forms.h"
-#include "settings/CRegistry.h"
+#include "settings/MReg32.h"
 #include "util/MLog.h"
 #include "util/Util.h"
 
-const char* const kSqlToolsFolder = "C:\\Program Files\\Microsoft SQL Server\\80\\Tools\\Binn\\";
-
-std::string SqlToolsFolder() {
-  // The engine installs beside the system's program folder, which is not
-  // "C:\Program Files" everywhere: "Program Files (x86)" for a 32-bit program
-  // on 64-bit Windows, "C:\Programme" on a German Windows.
-  CRegistry reg;
-  reg.Key(0x80000002u);   // HKEY_LOCAL_MACHINE
-  const std::string sProgramFiles =
-      reg.ReadOnlyReadSetting("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", SettingValue(""), REG_SZ)
-          .AsText();
-  if (sProgramFiles.empty()) return kSqlToolsFolder;
-  return AddBackslash(sProgramFiles) + "Microsoft SQL Server\\80\\Tools\\Binn\\";
-}
+std::string SqlToolsFolder() { return ProgramFilesFolder() + "Microsoft SQL Server\\80\\Tools\\Binn\\"; }
 
 namespace {
 

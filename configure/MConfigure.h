@@ -15,9 +15,7 @@ protected:
   ~IConfigurationProgress() {}
 };
 
-extern const char* const kSqlToolsFolder;   // "C:\Program Files\Microsoft SQL Server\80\Tools\Binn\"
-// The tools folder under the system's program folder (ProgramFilesDir);
-// kSqlToolsFolder when Windows names none.
+// The tools folder under the system's program folder (ProgramFilesDir).
 std::string SqlToolsFolder();
 
 // True only when the service was started and every management step

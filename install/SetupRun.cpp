@@ -74,8 +74,8 @@ void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwR
   if (bData && !bEntry) DeleteResumeData(sStamp);
   Log("Restart road: stamp " + sStamp + ", " +
       (bEntry  ? "resume data and Run entry written"
-       : bData ? "Run entry not written, resume data removed"
-               : "resume data not written, no Run entry"));
+       : bData ? "Run entry not written, resume data removed: nothing will resume"
+               : "resume data not written, no Run entry: nothing will resume"));
   App::SetExitCode(bEntry ? ExitRestartNeeded : ExitFailed);
   // From here the page may go: the resume entries are in place. Set before
   // any restart request, or the page would veto the restart it asked for.
@@ -86,7 +86,10 @@ void RestartRoad(ISetupRunPage& page, const InstallParameters& params, DWORD dwR
       dwResult == SetupRestartInitiated
           ? !Unattended().bNoRestart
           : page.ShowMessage(RestartQuestion(), MB_YESNO | MB_ICONQUESTION, true) != IDNO;
-  if (bRestart && RequestRestart()) page.EndProgram();
+  if (bRestart && RequestRestart()) {
+    if (bEntry) App::SetExitCode(ExitRestarting);
+    page.EndProgram();
+  }
   // Declined, or refused (no shutdown right): the resume entries are
   // written, so the user only has to restart by hand.
   page.ShowMessage(ManualRestartText(), MB_ICONINFORMATION);
@@ -176,6 +179,8 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
     return false;
   } else {
     page.SetPageResult(PageResultFailed);
+    App::SetExitCode(SetupFailureExitCode(dwResult));
+    if (dwResult == SetupBusy) Log("Engine setup: another installation is in progress");
     page.ShowMessage(SetupResultMessage(dwResult, params.sServerName), MB_ICONINFORMATION);
   }
   return true;
@@ -183,11 +188,12 @@ bool RunSetup(ISetupRunPage& page, const InstallParameters& params, const std::s
 }  // namespace
 
 void RunEngineSetup(ISetupRunPage& page, const InstallParameters& params, const std::string& sProgramFolder) {
+  // Until the setup's result says otherwise, the run has failed.
+  App::SetExitCode(ExitFailed);
   CSetupResultLibrary lib;
   if (!RunSetup(page, params, sProgramFolder, lib)) return;
   lib.Release();
   if (page.PageResult() == PageResultFailed) {
-    App::SetExitCode(ExitFailed);
     page.SetInstallMessage(ErrorText());
     page.EnableNavButton(4);
     page.EnableNavButton(2);
@@ -212,6 +218,7 @@ std::string BuildSetupCommandLine(const std::string& sPackage, const std::string
   s += " SAPWD=" + QuotePropertyValue(sPassword);
   s += " CALLBACK=qxMSI_ERR!MSICBK";
   if (!bNTAuthentication) s += " SECURITYMODE=SQL";
+  if (Unattended().eUi != UiFull || IsWindowsVistaOrLater()) s += " REBOOT=ReallySuppress";
   s += Unattended().eUi == UiQuiet ? " /qn" : " /qb";
   s += " /l*v " + sLogFolder + kLogName;
   return s;
@@ -258,6 +265,12 @@ std::string SetupResultMessage(DWORD dwResult, const std::string& sServerName) {
     default:
       return kSetupFailed;   // 1603 and every other code
   }
+}
+
+unsigned SetupFailureExitCode(DWORD dwResult) {
+  if (dwResult == SetupBusy) return ExitBusy;
+  if (dwResult == 50043) return ExitAlreadyInstalled;
+  return ExitFailed;
 }
 
 double StampSerial(const SYSTEMTIME& st) {

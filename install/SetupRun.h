@@ -10,6 +10,7 @@
 // Setup results with a meaning of their own.
 enum : DWORD {
   SetupSucceeded = 0,
+  SetupBusy = 1618,             // another installation in progress
   SetupRestartInitiated = 1641,
   SetupRestartRequired = 3010,
 };
@@ -42,7 +43,10 @@ void RunEngineSetup(ISetupRunPage& page, const InstallParameters& params, const 
 
 // msiexec's arguments, starting with a blank. A value with a blank or a double
 // quote is quoted PROP="value" with inner quotes doubled, so it stays one
-// property; any other value goes in as it stands.
+// property; any other value goes in as it stands. Unattended, and on every
+// Windows from Vista on, the setup may not restart the machine itself
+// (REBOOT=ReallySuppress): it would restart before the resume entries are
+// written, and there it cannot be refused. It ends with 3010 instead.
 std::string BuildSetupCommandLine(const std::string& sPackage, const std::string& sServerName,
                                   const std::string& sPassword, bool bNTAuthentication,
                                   const std::string& sLogFolder);
@@ -56,6 +60,8 @@ DWORD CombineSetupResult(DWORD dwExitCode, DWORD dwLibraryCode);
 
 // What the user is told of a failed result; "" for success and restarts.
 std::string SetupResultMessage(DWORD dwResult, const std::string& sServerName);
+// The run's exit code for a failed result.
+unsigned SetupFailureExitCode(DWORD dwResult);
 
 // The current local time as a date serial (days since 1899-12-30 with the
 // time as fraction), printed like the platform's text form of a double: up

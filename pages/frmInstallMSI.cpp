@@ -19,6 +19,7 @@ const char kSetupArguments[] = " /c:\"msiinst.exe /i instmsi.msi /qn\"";
 const char kQuietSetupArguments[] = " /q /c:\"msiinst.exe /i instmsi.msi /qn\"";
 
 const DWORD kExitRestartRequired = 3010;
+const DWORD kExitBusy = 1618;   // another installation in progress
 
 const char kInstallMSICaption[] = "Install MSI";
 
@@ -159,6 +160,7 @@ long frmInstallMSI::InstallMSI() {
         pbProgress.ProgressUnits(1);
         pbProgress.IncrementProgress();
 
+        m_bBusy = dwExitCode == kExitBusy;
         nResult = dwExitCode == 0                       ? RuntimeSetupInstalled
                   : dwExitCode == kExitRestartRequired ? RuntimeSetupRestartRequired
                                                         : RuntimeSetupFailed;
@@ -198,7 +200,8 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
       "Please run the ORV Database Install application again after rebooting your system.";
 
   if (nResult == RuntimeSetupFailed) {
-    App::SetExitCode(ExitFailed);
+    App::SetExitCode(m_bBusy ? ExitBusy : ExitFailed);
+    if (m_bBusy) Log("Windows Installer setup: another installation is in progress");
     MsgBox("The MSI installation failed." + sRunAgain, 64, kMsgBoxTitle);
     SetText(lblStatus, std::string("Unable to continue.") + kCrLf + kCrLf + "Click \"Finish\" to exit.");
     m_PageResult = PageResultCancel;
@@ -211,14 +214,17 @@ void frmInstallMSI::tmrInstallMSI_Timer() {
         "Would you like to reboot your system now?";
     if (MsgBox(sQuestion, 36, kMsgBoxTitle, true) == IDYES) {
       const bool bEntry = AddResumeEntry("/MSI", "");
-      Log(std::string("Restart road: Run entry /MSI ") + (bEntry ? "written" : "not written"));
+      Log(std::string("Restart road: Run entry /MSI ") + (bEntry ? "written" : "not written: nothing will resume"));
       App::SetExitCode(bEntry ? ExitRestartNeeded : ExitFailed);
       m_PageResult = PageResultCancel;
-      if (!RequestRestart())
+      if (RequestRestart()) {
+        if (bEntry) App::SetExitCode(ExitRestarting);
+      } else {
         MsgBox(std::string("Windows could not be restarted automatically.") + kCrLf + kCrLf +
                    "Please restart your system now; the ORV Database Install application will "
                    "continue after the restart.",
                64, kMsgBoxTitle);
+      }
       Close();
     } else {
       // Under /norestart the administrator restarts: the wizard comes back

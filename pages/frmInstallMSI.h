@@ -45,4 +45,5 @@ protected:
 
 private:
   void tmrInstallMSI_Timer();
+  bool m_bBusy = false;   // the redistributable ended with 1618: another installation in progress
 };

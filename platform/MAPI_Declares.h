@@ -1,7 +1,7 @@
 // The one declaration of every operating-system function the program uses.
-// Code calls them as api::Name(...). Two bindings exist: MAPI_Win32.cpp
-// forwards to the real functions; the simulated Windows under tests/sim
-// implements them in memory for the native tests.
+// Code calls them as api::Name(...). MAPI_Win32.cpp forwards to the real
+// functions; the scenario program binds them to the same functions behind a
+// hook (tests/scenarios/Seam.cpp), the fuzz targets to a small stub.
 #pragma once
 #include "wintypes.h"
 
@@ -33,6 +33,11 @@
   X(BOOL, CopyFileA, (LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists), (lpExistingFileName, lpNewFileName, bFailIfExists)) \
   X(BOOL, DeleteFileA, (LPCSTR lpFileName), (lpFileName)) \
   X(BOOL, MoveFileA, (LPCSTR lpExistingFileName, LPCSTR lpNewFileName), (lpExistingFileName, lpNewFileName)) \
+  X(BOOL, MoveFileExA, (LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags), (lpExistingFileName, lpNewFileName, dwFlags)) \
+  X(BOOL, CreateDirectoryA, (LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes), (lpPathName, lpSecurityAttributes)) \
+  X(BOOL, RemoveDirectoryA, (LPCSTR lpPathName), (lpPathName)) \
+  X(DWORD, GetPrivateProfileSectionA, (LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName), (lpAppName, lpReturnedString, nSize, lpFileName)) \
+  X(BOOL, WritePrivateProfileSectionA, (LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName), (lpAppName, lpString, lpFileName)) \
   X(HANDLE, CreateFileA, (LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile), (lpFileName, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile)) \
   X(DWORD, SetFilePointer, (HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod), (hFile, lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod)) \
   X(BOOL, WriteFile, (HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped), (hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped)) \

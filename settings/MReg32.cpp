@@ -1,4 +1,6 @@
 #include "settings/MReg32.h"
+#include "settings/CRegistry.h"
+#include "util/Util.h"
 
 // The sub-key handle is closed only when it is a new one: for an empty
 // sub-key name RegOpenKeyA/RegCreateKeyA hand back the caller's own handle.
@@ -28,4 +30,23 @@ bool StringValueExists(HKEY hKey, const std::string& sSubKey, const std::string&
   api::RegQueryValueExA(hSub, sValueName.c_str(), nullptr, &type, nullptr, nullptr);
   CloseOwn(hKey, hSub);
   return type == REG_SZ;
+}
+
+std::string ProgramFilesFolder() {
+  CRegistry reg;
+  reg.Key(0x80000002u);   // HKEY_LOCAL_MACHINE
+  const std::string sFolder =
+      reg.ReadOnlyReadSetting("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", SettingValue(""), REG_SZ)
+          .AsText();
+  return AddBackslash(sFolder.empty() ? std::string("C:\\Program Files") : sFolder);
+}
+
+bool MachineSettingsWritable() {
+  if (!IsWindowsNT()) return true;   // Windows 9x has no rights to check
+  HKEY hKey = nullptr;
+  if (api::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &hKey) !=
+      ERROR_SUCCESS)
+    return false;
+  api::RegCloseKey(hKey);
+  return true;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 #include "platform/Forms.h"
 #include "settings/CRegistry.h"
+#include "startup/LocalCopy.h"
 #include "startup/MMain.h"
 #include "util/MLog.h"
 #include "util/Unattended.h"
@@ -17,6 +18,14 @@ namespace {
 const uint32_t kLocalMachine = 0x80000002u;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValue[] = "MSDE Instance Installer";
+// From Windows Vista on, logon blocks every Run entry that needs elevation,
+// unasked; RunOnce entries get the elevation prompt. The "!" defers the
+// entry's deletion until its command has run, so a declined prompt leaves it
+// for the next logon.
+const char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char kRunOnceValue[] = "!MSDE Instance Installer";
+// Every place a resume entry may stand, whichever Windows wrote it.
+const char* const kEntryPlaces[][2] = {{kRunKey, kRunValue}, {kRunOnceKey, kRunOnceValue}, {kRunOnceKey, kRunValue}};
 const char kResumeKey[] = "SOFTWARE\\LumeDax";
 
 std::string Lower(std::string s) {
@@ -86,6 +95,12 @@ std::string ProtectEnd(const std::string& sData) {
   return s;
 }
 
+// The resume data's name behind "/config" in the lowered search text: one
+// character after the switch (its separator), blanks trimmed; "" for none.
+std::string ConfigValueName(const std::string& sSearch, size_t nAt) {
+  return sSearch.size() > nAt + 8 ? TrimBlanks(sSearch.substr(nAt + 8)) : std::string();
+}
+
 CRegistry LocalMachine() {
   CRegistry reg;
   reg.Key(kLocalMachine);
@@ -150,8 +165,7 @@ RunMode ParseCommandLine(std::string& sServerName, std::string& sUserID, std::st
   } else {
     size_t at = search.find("/config");
     if (at != std::string::npos) {
-      // The name starts one character after "/config" (its separator).
-      std::string name = search.size() > at + 8 ? TrimBlanks(search.substr(at + 8)) : std::string();
+      const std::string name = ConfigValueName(search, at);
       if (name.empty()) {
         invalid = true;
       } else {
@@ -208,13 +222,27 @@ std::string LoggedCommandLine(const std::string& sCommand) {
 bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument) {
   const std::string sFolder = App::Path();
   if (sFolder.empty()) return false;
-  std::string data = GetShortPath(AddBackslash(sFolder) + "Tarnwick.exe");
+  std::string sProgram = AddBackslash(sFolder) + "Tarnwick.exe";
+  // The configuration needs nothing from the medium but the program: a
+  // local copy resumes whether or not the medium is there after the restart.
+  // "/MSI" runs the whole wizard again, packages and all, from the medium.
+  if (sSwitch == "/Config") {
+    const bool bCopy = MakeLocalCopy();
+    Log(bCopy ? "Restart road: local copy " + LocalCopyPath() + " made"
+              : "Restart road: no local copy could be made in " + LocalCopyPath() + ", the entry names the medium");
+    if (bCopy) sProgram = LocalCopyPath();
+  }
+  std::string data = GetShortPath(sProgram);
   // Without a short form a blank in the path would split the program name.
   if (data.find(' ') != std::string::npos) data = "\"" + data + "\"";
   if (!sSwitch.empty()) data += " " + sSwitch;
   if (!sArgument.empty()) data += " " + sArgument;
   data += DeploymentSwitchText();   // the resumed run is as unattended as this one
-  return LocalMachine().WriteSetting(kRunKey, kRunValue, SettingValue(data), REG_SZ);
+  const bool bVista = IsWindowsVistaOrLater();
+  const bool bWritten = LocalMachine().WriteSetting(bVista ? kRunOnceKey : kRunKey, bVista ? kRunOnceValue : kRunValue,
+                                                    SettingValue(data), REG_SZ);
+  if (!bWritten && sProgram == LocalCopyPath()) RemoveLocalCopy();
+  return bWritten;
 }
 
 bool SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData) {
@@ -222,9 +250,31 @@ bool SaveResumeData(const std::string& sValueName, const std::string& sConfigura
                                      SettingValue(ScrambleString(ProtectEnd(sConfigurationData))), REG_BINARY);
 }
 
-void RemoveResumeEntry() { LocalMachine().DeleteSetting(kRunKey, kRunValue); }
+void RemoveResumeEntry() {
+  for (const auto& place : kEntryPlaces) LocalMachine().DeleteSetting(place[0], place[1]);
+}
 
 void DeleteResumeData(const std::string& sValueName) { LocalMachine().DeleteSetting(kResumeKey, sValueName); }
+
+std::string PendingResumeStamp() {
+  for (const auto& place : kEntryPlaces) {
+    const std::string sEntry = Lower(LocalMachine().ReadOnlyReadSetting(place[0], place[1], SettingValue(""), REG_SZ).AsText());
+    const size_t at = sEntry.find(" /config ");
+    if (at == std::string::npos) continue;
+    std::string sStamp = ConfigValueName(sEntry, at + 1);
+    sStamp = sStamp.substr(0, sStamp.find(' '));   // the deployment switches follow
+    if (!sStamp.empty() &&
+        !LocalMachine().ReadOnlyReadSetting(kResumeKey, sStamp, SettingValue(), REG_BINARY).IsEmpty())
+      return sStamp;
+  }
+  return std::string();
+}
+
+bool IsResumeStart(const std::string& sStamp) {
+  const std::string search = Lower(WithoutDeploymentSwitches(App::Command()));
+  const size_t at = search.find("/config");
+  return at != std::string::npos && ConfigValueName(search, at) == sStamp;
+}
 
 namespace {
 // The record DllGetVersion fills: five 32-bit fields.

@@ -7,6 +7,8 @@
 #include "pages/frmInstallMSI.h"
 #include "pages/frmReadyToInstallMSDE.h"
 #include "pages/frmWelcome.h"
+#include "settings/MReg32.h"
+#include "startup/LocalCopy.h"
 #include "startup/MMain.h"
 #include "startup/WizardSequence.h"
 #include "startup/resource.h"
@@ -83,6 +85,41 @@ struct ProgramPages : WizardPages {
   }
 };
 
+const char kNoRights[] =
+    "The database server can only be installed by a user with administrator rights: the installation "
+    "writes settings for every user of this computer and installs a service.\r\n\r\n"
+    "Please log on as an administrator and start the installation again.";
+const char kRestartPending[] =
+    "A restart is needed to finish the installation already under way.\r\n\r\n"
+    "Please restart the system: the configuration of the database server will follow by itself.";
+
+void LogStartLine(const std::string& sOutcome) {
+  const std::string sUnattended = DeploymentSwitchText();
+  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" +
+      LoggedCommandLine(WithoutDeploymentSwitches(App::Command())) + "\", " + sOutcome +
+      ", Windows version code " + std::to_string(GetOSVersion()) + ", Windows Installer " + MsiRuntimeVersion() +
+      (sUnattended.empty() ? std::string(", interactive") : ", unattended:" + sUnattended));
+}
+
+// Starts that must leave the machine as they found it, the Run entries and
+// resume data included: a user who cannot write the machine's settings, and
+// a start while a restart is pending that will configure an instance
+// already installed (another package would only fail on the name taken).
+bool StartRefused() {
+  if (!MachineSettingsWritable()) {
+    LogStartLine("refused: no rights to write under HKEY_LOCAL_MACHINE\\SOFTWARE");
+    App::SetExitCode(ExitFailed);
+    MsgBox(kNoRights, MB_ICONINFORMATION, kMsgBoxTitle);
+    return true;
+  }
+  const std::string sStamp = PendingResumeStamp();
+  if (sStamp.empty() || IsResumeStart(sStamp)) return false;
+  LogStartLine("refused: a restart is pending to resume with stamp " + sStamp);
+  App::SetExitCode(ExitRestartNeeded);
+  MsgBox(kRestartPending, MB_ICONINFORMATION, kMsgBoxTitle);
+  return true;
+}
+
 void ApplyDefaults(InstallParameters& p) {
   if (p.sServerName.empty()) p.sServerName = kDefaultServerName;
   if (p.sUserID.empty()) p.sUserID = kDefaultUserID;
@@ -120,19 +157,20 @@ void RunWizard(WizardPages& pages) {
   IPicture* oPicture = nullptr;
   bool bWelcomeDone = false, bCancelled = false, bConfigure = false;
 
-  const RunMode eMode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
+  const bool bRefused = StartRefused();
+  const RunMode eMode =
+      bRefused ? RunModeInvalid : ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
   LogSecret(p.sPassword);
-  const std::string sUnattended = DeploymentSwitchText();
-  Log("Start: Tarnwick " TARNWICK_VERSION " " + App::ExePath() + ", command line \"" +
-      LoggedCommandLine(WithoutDeploymentSwitches(App::Command())) + "\", run mode " + std::to_string(long(eMode)) +
-      ", Windows version code " + std::to_string(GetOSVersion()) + ", Windows Installer " + MsiRuntimeVersion() +
-      (sUnattended.empty() ? std::string(", interactive") : ", unattended:" + sUnattended));
+  if (!bRefused) LogStartLine("run mode " + std::to_string(long(eMode)));
   bool bFullSequence = false;
   switch (eMode) {
     case RunModeInvalid:
-      App::SetExitCode(ExitBadCommandLine);
+      if (!bRefused) App::SetExitCode(ExitBadCommandLine);
       break;
     case RunModeConfig:
+      // The resume data is read: the copy a resume entry started is no
+      // longer needed once this run is over.
+      if (RunningLocalCopy()) ScheduleLocalCopyRemoval();
       bConfigure = true;
       break;
     case RunModeManualConfig:

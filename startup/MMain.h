@@ -27,10 +27,18 @@ bool SplitConfigurationData(const std::string& sData, std::string& sServerName, 
                             std::string& sPassword, bool& bNTAuthentication);
 std::string ConfigurationData(const InstallParameters& p);   // the four fields joined by "|"
 // Both report whether the value was written. No Run entry is written when
-// the program's own path cannot be had: it could not start the program.
+// the program's own path cannot be had: it could not start the program. The
+// entry goes under Run, from Windows Vista on under RunOnce; a "/Config"
+// entry names a local copy of the program where one can be made.
 bool AddResumeEntry(const std::string& sSwitch, const std::string& sArgument);
 bool SaveResumeData(const std::string& sValueName, const std::string& sConfigurationData);
-void RemoveResumeEntry();
+void RemoveResumeEntry();                     // from Run and RunOnce, under every name it may have
+// The stamp of a "/Config" resume entry whose resume data is there too: a
+// restart is pending that will configure an instance already installed. ""
+// when there is none.
+std::string PendingResumeStamp();
+// Whether this start is the one that entry makes: "/config" with that stamp.
+bool IsResumeStart(const std::string& sStamp);
 void DeleteResumeData(const std::string& sValueName);
 std::string ScrambleString(const std::string& sText);
 // The command line for the log: what follows "/Config" only when it has the

@@ -10,7 +10,10 @@ enum : unsigned {
   ExitDone = 0,               // configured, or nothing left to do
   ExitCancelled = 1602,
   ExitFailed = 1603,          // the setup failed, or the configuration did not complete
+  ExitBusy = 1618,            // another installation is in progress: tools retry this one
+  ExitAlreadyInstalled = 1638,   // a server of that name exists: the run repeats one already done
   ExitBadCommandLine = 1639,
+  ExitRestarting = 1641,      // the wizard's restart request was accepted; the resume entries are in place
   ExitRestartNeeded = 3010,   // the resume entries are in place
 };
 

@@ -4,11 +4,24 @@
 #include <vector>
 #include "platform/MAPI_Declares.h"
 
-long GetOSVersion() {
+OSVERSIONINFOA WindowsVersion() {
   OSVERSIONINFOA vi;
   std::memset(&vi, 0, sizeof(vi));
   vi.dwOSVersionInfoSize = 148;
   api::GetVersionExA(&vi);   // a failure leaves the record zeroed: unknown platform
+  return vi;
+}
+
+bool IsWindowsNT() { return WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT; }
+
+// The version code gives 100 for NT 5.2 and every later Windows alike.
+bool IsWindowsVistaOrLater() {
+  const OSVERSIONINFOA vi = WindowsVersion();
+  return vi.dwPlatformId == VER_PLATFORM_WIN32_NT && vi.dwMajorVersion >= 6;
+}
+
+long GetOSVersion() {
+  const OSVERSIONINFOA vi = WindowsVersion();
   long major = long(vi.dwMajorVersion), minor = long(vi.dwMinorVersion);
   switch (vi.dwPlatformId) {
     case 1:

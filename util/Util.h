@@ -3,7 +3,12 @@
 #pragma once
 #include <string>
 
+#include "platform/MAPI_Declares.h"
+
 long GetOSVersion();                       // -1, 0..7, 100; 5 or more = NT family from NT 4.0
+OSVERSIONINFOA WindowsVersion();           // zeroed when it cannot be had
+bool IsWindowsNT();
+bool IsWindowsVistaOrLater();              // NT 6.0 and later: UAC, RunOnce for what needs elevation
 std::string TrimAtNull(const std::string& s);
 std::string GetShortPath(const std::string& sPath);
 std::string AddBackslash(const std::string& sPath);
