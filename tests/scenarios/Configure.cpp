@@ -2,6 +2,7 @@
 // each kind of login with the progress lines, and out of memory.
 #include <new>
 #include "configure/MConfigure.h"
+#include "pages/frmConfigureMSDE.h"
 #include "tests/scenarios/Harness.h"
 
 namespace {
@@ -118,4 +119,21 @@ void ConfigureScenarios() {
   seam::hook::SysAllocString = nullptr;
   Check(!bConfigured, "out of memory twice: fails");
   CheckReleased("out of memory twice");
+
+  // The run's exit code follows the page's end: a tool must never read success for an instance left unconfigured.
+  const char* const ends[] = {"completes", "a login refused", "no service"};
+  for (int i = 0; i < 3; ++i) {
+    Clean();
+    ReplayProcesses(0);
+    App::SetExitCode(3010);   // what the run before the restart ended with
+    if (i == 1) RefuseLogins();
+    if (i == 2) ::SetEnvironmentVariableA("COMSPEC", "C:\\none.exe");
+    frmConfigureMSDE page;
+    const HWND h = page.hWnd();
+    page.EnableTimer(frmConfigureMSDE::idTmrConfigureServer, true);
+    ::SendMessageA(h, WM_TIMER, frmConfigureMSDE::idTmrConfigureServer, 0);
+    ::DestroyWindow(h);
+    ::SetEnvironmentVariableA("COMSPEC", comspec);
+    Eq(std::string("configuration ") + ends[i] + ": exit code", App::ExitCode(), i ? 1603 : 0);
+  }
 }

@@ -10,6 +10,7 @@ const GUID kLoginClass = {0x10021300, 0xE260, 0x11CF, {0xAE, 0x68, 0x00, 0xAA, 0
 
 std::vector<std::string> g_log, g_members;
 int g_live = 0;
+bool g_refuseLogins = false;
 
 std::string Narrow(const WCHAR* w) {
   char buf[512] = {};
@@ -44,6 +45,7 @@ public:
     const bool bPut = flags & DISPATCH_PROPERTYPUT;
     g_log.push_back(m_name + "." + member + (bPut ? " = " + args : "(" + args + ")"));
     if (bPut) return S_OK;
+    if (member == "Connect" && g_refuseLogins) return E_ACCESSDENIED;
     const char* child = member == "Logins" ? "Logins"
                         : member == "ServerRoles" ? "ServerRoles"
                         : member != "Item" ? nullptr
@@ -79,5 +81,7 @@ int DmoLive() { return g_live; }
 void ResetDmo() {
   g_log.clear();
   g_live = 0;
+  g_refuseLogins = false;
 }
+void RefuseLogins() { g_refuseLogins = true; }
 void UseDmo() { seam::hook::CoCreateInstance = Create; }

@@ -70,9 +70,13 @@ void FaultScenarios() {
       if (r.kind == 's') check(after.bRun == !after.resume.empty(), "Run entry and resume data not both there or gone");
       // The program as Windows will find it: the short path, or the long one quoted.
       const std::string tail = r.kind == 's' ? " /Config 46362.5" : " /MSI";
-      check(!after.bRun || after.run == ResumeEntry(tail.c_str()) + '\0' ||
-                after.run == "\"" + Folder() + "Tarnwick.exe\"" + tail + '\0',
+      check(!after.bRun || after.run == ResumeEntry(tail.c_str()) + '\0' || after.run == CopyEntry(tail.c_str()) + '\0' ||
+                after.run == "\"" + Folder() + "Tarnwick.exe\"" + tail + '\0' || after.run == "\"" + std::string(kLocalCopy) + "\"" + tail + '\0',
             "Run entry \"" + std::string(after.run.c_str()) + "\"");
+      // Nothing will resume: no restart-needed code, and no copy of the program left behind.
+      const unsigned code = App::ExitCode();
+      if (r.dwExit == 1641 || r.dwExit == 3010) check(after.bRun || (code != 3010 && code != 1641), "exit code " + std::to_string(code) + " without a Run entry");
+      check(after.bRun || ::GetFileAttributesA(kLocalCopy) == INVALID_FILE_ATTRIBUTES, "a local copy without a Run entry");
       // Only the log writes files: a log that cannot be written changes nothing.
       if (s.failedId == seam::id_CreateFileA || s.failedId == seam::id_SetFilePointer || s.failedId == seam::id_WriteFile)
         check(outcome == nNormal, "a failed log write changed the outcome to " + std::to_string(outcome));

@@ -2,6 +2,7 @@
 // the name msiexec.exe it is the engine setup's stand-in instead.
 #include "tests/scenarios/Harness.h"
 #include <cstdio>
+#include "util/MLog.h"
 #include "util/Restart.h"
 #include <cstring>
 
@@ -9,6 +10,7 @@ const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kRunValue = "MSDE Instance Installer";
 const char* const kResumeKey = "SOFTWARE\\LumeDax";
 const char* const kStamp = "46362.5";   // 2026-12-06 12:00:00 as a date serial
+const char* const kLocalCopy = "C:\\Program Files\\LumeDax\\Tarnwick.exe";
 
 namespace {
 int g_passed = 0, g_failed = 0;
@@ -96,15 +98,28 @@ std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), 
 
 void Clean() {
   ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+  ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  ::DeleteFileA(kLocalCopy);
   for (const auto& v : RegValues(HKEY_LOCAL_MACHINE, kResumeKey)) ::SHDeleteValueA(HKEY_LOCAL_MACHINE, kResumeKey, v.first.c_str());
   RegPut(HKEY_CURRENT_USER, "Software\\LumeDax\\qxMSI_ERR", "SetupError", REG_DWORD, Bytes({0x73, 0xC3, 0, 0}));   // 50035 of a run before
   char temp[MAX_PATH] = {};
   ::DeleteFileA((std::string(temp, ::GetTempPathA(MAX_PATH, temp)) + "qxMSI_ERR.dll").c_str());
   seam::Reset();
   RequestRestart();   // refused, as the seam refuses by default: no earlier request stands
+  ::DeleteFileA((Folder() + "msde_wizard.log").c_str());
+  LogStart(Folder());
   seam::Reset();
   App::SetExitCode(0);
   ResetDmo();
+}
+
+std::string LogText() {
+  std::string text;
+  if (FILE* f = std::fopen((Folder() + "msde_wizard.log").c_str(), "rb")) {
+    for (char buf[1024]; std::fgets(buf, sizeof buf, f);) text += std::string(buf).substr(20);
+    std::fclose(f);
+  }
+  return text;
 }
 
 void ReplayProcesses(DWORD dwExit) {

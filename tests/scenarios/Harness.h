@@ -22,11 +22,12 @@ extern const char* const kRunKey;      // HKLM
 extern const char* const kRunValue;
 extern const char* const kResumeKey;   // HKLM
 extern const char* const kStamp;       // the resume stamp of the seam's clock
+extern const char* const kLocalCopy;   // where a /Config entry's program is copied
 std::string Folder();                  // the medium: this program's folder, "\" at the end
 std::string ShortPath(const std::string& s);   // the platform's own answer
 
-// A machine as before the wizard: no Run entry, resume data or library copy,
-// an old setup result recorded; a fresh seam.
+// A machine as before the wizard: no Run entry, resume data, library or
+// local copy, an old setup result recorded, a new log; a fresh seam.
 void Clean();
 // The real registry, not through the seam.
 bool RegGet(HKEY root, const std::string& key, const std::string& name, std::string* data);
@@ -39,6 +40,9 @@ std::string Bytes(std::initializer_list<int> b);
 // medium's program (short path) with the given switches.
 std::string ResumeBytes();
 std::string ResumeEntry(const char* tail);
+std::string CopyEntry(const char* tail);   // the Run entry naming the local copy (short path)
+// The wizard's log since LogStart(Folder()) in Clean, without the times.
+std::string LogText();
 
 // Processes are not started; each start is recorded and answered with a
 // process that has already ended with dwExit.
@@ -91,6 +95,7 @@ std::string RunRuntimePage(long* pResult);
 std::vector<std::string>& DmoLog();
 int DmoLive();
 void UseDmo(), ResetDmo();
+void RefuseLogins();                   // every Connect fails, until ResetDmo
 std::string Boxes();
 int FreeGdiObjects();                  // brushes the system still hands out                   // the message boxes shown, one "text [flags]" a line
 

@@ -9,6 +9,20 @@ namespace {
 char g_noArguments[] = "scenarios.exe";
 LPSTR WINAPI NoArguments() { return g_noArguments; }
 
+const char kNoRights[] =
+    "The database server can only be installed by a user with administrator rights: the installation writes "
+    "settings for every user of this computer and installs a service.\r\n\r\nPlease log on as an administrator "
+    "and start the installation again. [64]";
+const char kPending[] =
+    "A restart is needed to finish the installation already under way.\r\n\r\nPlease restart the system: the "
+    "configuration of the database server will follow by itself. [64]";
+
+// A limited user's registry: every key opened for writing is refused.
+LONG WINAPI NoWrites(HKEY h, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
+  if (sam & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+  return ::RegOpenKeyExA(h, sub, options, sam, out);
+}
+
 // The wizard's forms (owner and page), or the first enabled control of theirs starting with sText.
 struct Windows {
   const char* sText = nullptr;
@@ -117,6 +131,23 @@ void SessionScenarios() {
     Eq(what + ": session end", answers, "page 1 proxy 1");
     Eq(what + ": Run entry and resume data before the restart", entries, "11");
     Eq(what + ": restart flags", seam::S().restarts, "10+");
+    Eq(what + ": exit code, the restart under way", App::ExitCode(), 1641);
     Check(seam::S().ended, what + ": the wizard ends");
+  }
+  // Starts that leave the machine as they found it, a pending resume included: a user who may not write the
+  // machine's settings, and a start while that resume waits for its restart.
+  for (const bool bNoRights : {true, false}) {
+    Clean();
+    RegPut(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, REG_SZ, CopyEntry(" /Config 46362.5 /quiet") + '\0');
+    RegPut(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, REG_BINARY, ResumeBytes());
+    if (bNoRights) seam::hook::RegOpenKeyExA = NoWrites;
+    { Wizard w(false); }
+    seam::hook::RegOpenKeyExA = nullptr;
+    const std::string what = bNoRights ? "no rights" : "a resume pending";
+    Eq(what + ": boxes", Boxes(), bNoRights ? kNoRights : kPending);
+    Eq(what + ": exit code", App::ExitCode(), bNoRights ? 1603 : 3010);
+    Eq(what + ": written, removed", Join(seam::S().writes) + std::to_string(seam::S().counts[seam::id_RegDeleteValueA]), "0");
+    Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr) && RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, nullptr),
+          what + ": Run entry and resume data kept");
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include "controls/UProgressBar.h"
 #include "pages/frmInstallMSI.h"
 #include "tests/scenarios/Harness.h"
 #include "util/Unattended.h"
@@ -55,6 +56,8 @@ FARPROC WINAPI VersionExport(HMODULE h, LPCSTR name) {
   return ::GetProcAddress(h, name);
 }
 
+HDC WINAPI NoMemoryPaint(HWND, LPPAINTSTRUCT) { throw std::bad_alloc(); }
+
 int g_nullWindows;
 LRESULT WINAPI CountNullWindow(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (!h) ++g_nullWindows;
@@ -67,6 +70,7 @@ void WriteExitCode(DWORD dwExit) {
 }  // namespace
 
 std::string ResumeEntry(const char* tail) { return ShortPath(Folder() + "Tarnwick.exe") + tail; }
+std::string CopyEntry(const char* tail) { return ShortPath(kLocalCopy) + tail; }
 
 void SetupRunScenarios() {
   // msiexec's arguments: the default instance has no name; values that would add properties are quoted.
@@ -83,32 +87,58 @@ void SetupRunScenarios() {
   };
   for (const auto& l : lines) Eq("msiexec arguments", BuildSetupCommandLine(l[0], l[1], l[2], true, l[3]), l[4]);
 
-  // Each result of the stand-in (exit code, library code): the boxes and the page ("message|buttons|result|closed");
-  // the restart roads with the user's answer and the restart going ahead or refused.
+  // The setup may not restart the machine itself where nobody could refuse it in time: unattended, and from Vista on
+  // (decided by the major version: NT 5.2 gives the same version code as Vista).
+  const struct {
+    UiLevel ui;
+    DWORD platform, major, minor;
+    const char* tail;
+  } reboots[] = {
+      {UiFull, 1, 4, 0, " /qb"}, {UiFull, 2, 5, 1, " /qb"}, {UiFull, 2, 5, 2, " /qb"},
+      {UiFull, 2, 6, 1, " REBOOT=ReallySuppress /qb"}, {UiPassive, 1, 4, 0, " REBOOT=ReallySuppress /qb"},
+      {UiPassive, 2, 5, 1, " REBOOT=ReallySuppress /qb"}, {UiPassive, 2, 6, 1, " REBOOT=ReallySuppress /qb"},
+      {UiQuiet, 1, 4, 0, " REBOOT=ReallySuppress /qn"}, {UiQuiet, 2, 5, 1, " REBOOT=ReallySuppress /qn"},
+      {UiQuiet, 2, 6, 1, " REBOOT=ReallySuppress /qn"},
+  };
+  for (const auto& r : reboots) {
+    Unattended().eUi = r.ui;
+    ReportWindows(r.platform, r.major, r.minor);
+    Eq("msiexec arguments, ui " + std::to_string(r.ui) + " on Windows " + std::to_string(r.platform) + " " +
+           std::to_string(r.major) + "." + std::to_string(r.minor),
+       BuildSetupCommandLine("SqlRun01.msi", "Default", "pw", true, "C:\\"),
+       std::string(" /i SqlRun01.msi SAPWD=pw CALLBACK=qxMSI_ERR!MSICBK") + r.tail + " /l*v C:\\msde_inst.log");
+  }
+  ReportWindows(0, 0, 0);
+  Unattended() = Deployment();
+
+  // Each result of the stand-in (exit code, library code): the boxes, the page ("message|buttons|result|closed") and
+  // the run's exit code; the restart roads with the user's answer and the restart going ahead or refused.
   const std::string kFailurePage = kErrorText + std::string("|4 2 |800000000|"), kRestart = Box(kQuestion, 36);
   const struct {
     DWORD dwExit, dwLibrary;
     int answer;
     bool bRestarts;
     std::string boxes, page;
+    unsigned exitCode;
   } results[] = {
-      {0, 0, 0, false, "", kSuccessText + std::string("|1 |0|")},
-      {1603, 0, 0, false, Box(kFailed, 64), kFailurePage},
+      {0, 0, 0, false, "", kSuccessText + std::string("|1 |0|"), 0},
+      {1603, 0, 0, false, Box(kFailed, 64), kFailurePage, 1603},
+      {1618, 0, 0, false, Box(kFailed, 64), kFailurePage, 1618},   // another installation: tools retry
       {0, 50035, 0, false, Box("The MSDE setup failed because some of the characters entered for the Server Name are "
-                               "not supported by the current code page.", 64), kFailurePage},
-      {0, 50043, 0, false, Box(kTaken, 64), kFailurePage},
+                               "not supported by the current code page.", 64), kFailurePage, 1603},
+      {0, 50043, 0, false, Box(kTaken, 64), kFailurePage, 1638},   // the run repeats one already done
       {0, 50047, 0, false, Box("The MSDE setup failed because some of the characters used in the Server Name are not "
-                               "valid for use in a SQL Server name.", 64), kFailurePage},
+                               "valid for use in a SQL Server name.", 64), kFailurePage, 1603},
       {0, 60007, 0, false, Box("The MSDE setup failed because there are already 16 instances of the SQL Server desktop "
-                               "edition installed on this system.", 64), kFailurePage},
-      {50043, 0, 0, false, Box(kTaken, 64), kFailurePage},
-      {1603, 50043, 0, false, Box(kFailed, 64), kFailurePage},   // a non-zero exit code stands
-      {0, 1, 0, false, Box(kFailed, 64), kFailurePage},
-      {1641, 0, 0, false, Box(kManualRestart, 64), "||4|closed"},
-      {1641, 0, 0, true, "", "||4|ended"},
-      {3010, 0, IDNO, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed"},
-      {3010, 0, IDYES, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed"},
-      {3010, 0, IDYES, true, kRestart, "||4|ended"},
+                               "edition installed on this system.", 64), kFailurePage, 1603},
+      {50043, 0, 0, false, Box(kTaken, 64), kFailurePage, 1638},
+      {1603, 50043, 0, false, Box(kFailed, 64), kFailurePage, 1603},   // a non-zero exit code stands
+      {0, 1, 0, false, Box(kFailed, 64), kFailurePage, 1603},
+      {1641, 0, 0, false, Box(kManualRestart, 64), "||4|closed", 3010},
+      {1641, 0, 0, true, "", "||4|ended", 1641},
+      {3010, 0, IDNO, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed", 3010},
+      {3010, 0, IDYES, false, kRestart + "\n" + Box(kManualRestart, 64), "||4|closed", 3010},
+      {3010, 0, IDYES, true, kRestart, "||4|ended", 1641},
   };
   for (const auto& r : results) {
     Clean();
@@ -125,16 +155,54 @@ void SetupRunScenarios() {
     Eq(what + ": boxes", Boxes(), r.boxes);
     Eq(what + ": page", page.sMessage + "|" + page.enabled + "|" + std::to_string(page.nResult) + "|" +
                             (page.bClosed ? "closed" : bReturned ? "" : "ended"), r.page);
+    Eq(what + ": exit code", App::ExitCode(), r.exitCode);
     Eq(what + ": restarts asked", seam::S().restarts, r.answer == IDYES || r.dwExit == 1641 ? "10+" : "");
     const bool bRoad = r.dwExit == 1641 || r.dwExit == 3010;
     std::string entry, data;
     RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
     RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, &data);
-    Eq(what + ": Run entry", entry, bRoad ? ResumeEntry(" /Config 46362.5") + '\0' : "");
+    Eq(what + ": Run entry", entry, bRoad ? CopyEntry(" /Config 46362.5") + '\0' : "");
     Eq(what + ": resume data", data, bRoad ? ResumeBytes() : "");
     Check(!TempCopyLeft(), what + ": library copy gone");
     CheckReleased(what);
   }
+
+  // A road that cannot leave what resumes says so and ends with 1603, leaving nothing half-written; a local copy that
+  // cannot be made leaves the medium's program in the entry.
+  const struct {
+    seam::Id call;
+    long nth;   // of that function's calls
+    bool bEntry;
+    unsigned exitCode;
+    const char* logged;
+  } unwritten[] = {
+      {seam::id_RegSetValueExA, 1, false, 1603, "resume data not written, no Run entry: nothing will resume"},
+      {seam::id_RegSetValueExA, 2, false, 1603, "Run entry not written, resume data removed: nothing will resume"},
+      {seam::id_CopyFileA, 2, true, 3010, "no local copy could be made in C:\\Program Files\\LumeDax\\Tarnwick.exe"},
+  };
+  for (const auto& u : unwritten) {
+    Clean();
+    StandInSetup(3010, 0);
+    seam::S().answers = {IDNO};
+    seam::S().failOnly = u.call;
+    seam::S().failAt = u.nth;
+    RunPage page;
+    RunSetup(page, InstallParameters{"ZoMEL", "sa", "vormasi17", false});
+    const std::string what = std::string("restart road, ") + seam::Name(u.call) + " " + std::to_string(u.nth) + " failing";
+    std::string entry;
+    RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
+    Eq(what + ": Run entry", entry, u.bEntry ? ResumeEntry(" /Config 46362.5") + '\0' : "");
+    Eq(what + ": resume data", (long long)RegValues(HKEY_LOCAL_MACHINE, kResumeKey).size(), u.bEntry);
+    Check(::GetFileAttributesA(kLocalCopy) == INVALID_FILE_ATTRIBUTES, what + ": no local copy left");
+    Eq(what + ": exit code", App::ExitCode(), u.exitCode);
+    Check(LogText().find(u.logged) != std::string::npos, what + ": the log says " + u.logged);
+  }
+  // The logged line hides the password whatever its length: the log's writer hides only from three characters on.
+  Clean();
+  StandInSetup(1603, 0);
+  RunPage page1;
+  RunSetup(page1, InstallParameters{"ZoMEL", "sa", "q", false});
+  Check(LogText().find("INSTANCENAME=ZoMEL SAPWD=**** CALLBACK") != std::string::npos, "logged msiexec line: SAPWD=****");
 
   // The watcher leaves other programs' dialogs alone and acts once per run, on the setup's first dialog.
   Clean();
@@ -208,6 +276,7 @@ void RuntimeScenarios() {
   } cases[] = {
       {0, false, 0, "", "The Microsoft Installer application was successfully installed.\r\n\r\nClick \"Next\" to continue.", 0, "", 0},
       {1603, false, 0, kFailedBox, kUnable, 4, "", 1603},
+      {1618, false, 0, kFailedBox, kUnable, 4, "", 1618},   // another installation: tools retry
       {0, true, 0, kFailedBox, kUnable, 4, "", 1603},
       {3010, false, IDNO, kQuestion + "\n" + kNoReboot, kCannot, 4, "", 1603},
       {3010, false, IDYES, kNoReboot, kCannot, 4, " /MSI /norestart", 3010},   // the question answered No unseen
@@ -316,6 +385,24 @@ void PageScenarios() {
     Eq("an exception in a handler: boxes", Boxes(),
        bNoMemory ? "scenarios: Run-time error '7':\r\n\r\nOut of memory [16]"
                  : "scenarios: Run-time error '51':\r\n\r\nInternal error [16]");
+  }
+  // So does out of memory in a drawn control's handler: its box (unseen when unattended), and 1603 for the tool.
+  for (const UiLevel ui : {UiFull, UiQuiet}) {
+    Clean();
+    Unattended().eUi = ui;
+    seam::hook::BeginPaint = NoMemoryPaint;
+    const bool bReturned = InThread([] {
+      TestPage p;
+      p.Show(false);
+      UProgressBar bar;
+      bar.Create(p.hWnd(), 9002, 0, 0, 100, 20);
+      ::SendMessageA(bar.hWnd(), WM_PAINT, 0, 0);
+    });
+    seam::hook::BeginPaint = nullptr;
+    Unattended() = Deployment();
+    Check(!bReturned, "out of memory in a control ends the program");
+    Eq("out of memory in a control: boxes, exit code", Boxes() + " " + std::to_string(App::ExitCode()),
+       (ui == UiFull ? "scenarios: Run-time error '7':\r\n\r\nOut of memory [16]" : "") + std::string(" 1603"));
   }
   // A page unloaded hands its destruction's messages on with its real window.
   seam::hook::DefWindowProcA = CountNullWindow;

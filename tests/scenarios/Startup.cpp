@@ -21,6 +21,20 @@ void PlantRunEntries() {
   RegPut(HKEY_LOCAL_MACHINE, kRunKey, "Other", REG_SZ, std::string("other.exe") + '\0');
 }
 
+// A value long enough that the key wraps (past 85 characters), with codes the ANSI code page maps outside
+// Latin-1, as UTF-16LE in hex: what every version of the wizard stores for it.
+const char kLongData[] = "SALES2026|zouser|correct horse battery staple and a few more words to wrap the key ring|False";
+const char kLongStored[] =
+    "520045004B004F005E002200230024002F00600065004D0050005B004E005C004D005700580048004F00250020003200"
+    "690024002000200026003D007B003C000000100013000F001F000900530005000D001D000F00EE00E000A800EA00E000"
+    "F500B400F600BA00FB00C500D4002020C400C300DD00D7002220CF00D400CC00A500B700E700BE00A200F000A400A400"
+    "B800AC00FF0013208D008D00CB0026201D208D00D700C6021D206C00620074004D006F007D006700720066006500";
+std::string FromHex(const char* hex) {
+  std::string s;
+  for (; hex[0] && hex[1]; hex += 2) s += char(std::stoi(std::string(hex, 2), nullptr, 16));
+  return s;
+}
+
 std::string Utf16(const std::string& s) { std::string out; for (char c : s) out += c, out += '\0'; return out; }
 
 const char* const kCodes[16] = {
@@ -96,7 +110,7 @@ void StartupScenarios() {
     AddResumeEntry("/Config", "5");
     std::string entry;
     RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, &entry);
-    Eq(what + ": Run entry", entry, ResumeEntry((std::string(" /Config 5") + d[2]).c_str()) + '\0');
+    Eq(what + ": Run entry", entry, CopyEntry((std::string(" /Config 5") + d[2]).c_str()) + '\0');
   }
   Unattended() = Deployment();
 
@@ -106,6 +120,9 @@ void StartupScenarios() {
   Eq("scrambled abc", ScrambleString("abc"), "\x60\x66\x64");
   Check(SaveResumeData(kStamp, "ZoMEL|sa|vormasi17|False"), "resume data written");
   Eq("resume data written", Join(seam::S().writes), std::string(kStamp) + "|3|" + ResumeBytes());
+  Clean();
+  Check(SaveResumeData("7", kLongData), "long resume data written");
+  Eq("long resume data written", Join(seam::S().writes), "7|3|" + FromHex(kLongStored));
 
   // /Config: the named data gives the settings and is deleted, other data
   // stays; hostile data gives no settings and the list of switches.
@@ -129,6 +146,7 @@ void StartupScenarios() {
       {"/config 5", REG_BINARY, "", RunModeInvalid, "-"},
       {"/config 5", REG_BINARY, Utf16("\x60\x78\x65\x74") + "\x01", RunModeInvalid, "-"},
       {"/config 5", REG_BINARY, Bytes({0xFF, 0xFE, 0x00, 0xD8, 0x41}), RunModeInvalid, "-"},
+      {"/config 5", REG_BINARY, FromHex(kLongStored), RunModeConfig, "SALES2026|zouser|correct horse battery staple and a few more words to wrap the key ring|False"},
   };
   for (const auto& c : configs) {
     Clean();
@@ -181,9 +199,6 @@ void StartupScenarios() {
   // Every password the run knows becomes ****, whatever the event; each
   // answer to a message is logged as given.
   Clean();
-  const std::string log = Folder() + "msde_wizard.log";
-  ::DeleteFileA(log.c_str());
-  LogStart(Folder());
   LogSecret("Zq7pw");
   seam::S().answers = {IDCANCEL, 0, IDYES};
   for (const char* text : {"one", "two Zq7pw", "three"}) MsgBox(text, MB_YESNOCANCEL, kMsgBoxTitle);
@@ -197,12 +212,7 @@ void StartupScenarios() {
   answers += std::to_string(MsgBox("six", MB_YESNO, kMsgBoxTitle, true));
   Unattended() = Deployment();
   Eq("unattended answers", answers + " " + std::to_string(seam::S().boxes.size()), "617 3");
-  std::string logged;
-  if (FILE* f = std::fopen(log.c_str(), "rb")) {
-    for (char buf[256]; std::fgets(buf, sizeof buf, f);) logged += std::string(buf).substr(20);
-    std::fclose(f);
-  }
-  Eq("log: answers and passwords", logged,
+  Eq("log: answers and passwords", LogText(),
      "Message shown: one | answer: Cancel\r\nMessage shown: two **** | answer: failed\r\n"
      "Message shown: three | answer: Yes\r\n******** and Zq7p\r\n"
      "Message answered unseen: four | answer: Yes\r\nMessage answered unseen: five | answer: OK\r\n"
