@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string stamp = kStamps[(flags >> 1) & 3];
     FUZZ_CHECK(SaveResumeData(stamp, text) && AddResumeEntry("/Config", stamp));
     FUZZ_CHECK(stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRun, &run) && run.type == REG_SZ &&
-               std::string(run.data.begin(), run.data.end()) == "C:\\ZoMelCD\\Tarnwick.exe /Config " + stamp);
+               std::string(run.data.begin(), run.data.end()) == "\"C:\\Program Files\\LumeDax\\Tarnwick.exe\" /Config " + stamp);
     stub::arguments = "/Config " + stamp;   // the next logon
     FUZZ_CHECK(ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication) == ModeOf(text));
     FUZZ_CHECK(ConfigurationData(p) == text && stub::boxes.empty() && !stub::Get(HKEY_LOCAL_MACHINE, kResume, stamp));
