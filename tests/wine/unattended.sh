@@ -95,7 +95,7 @@ wt_log pending "command line \"\", refused: a restart is pending to resume with 
   fail "pending: the RunOnce entry [$ENTRY] and its resume data not left alone, or a Run entry"
 mv "$C/ZoMelCD" "$C/ZoMelCD.gone"
 # Wine's restart as ExitWindowsEx starts it: RunOnce entries run one by one, each to its end.
-"$WINE" wineboot --end-session
+timeout 300 "$WINE" wineboot --end-session
 wt_log resumed "command line \"/Config $STAMP\", run mode 2" 'Local copy C:\Programme\LumeDax\Tarnwick.exe: removal at the next restart scheduled' \
   'Configuration: ended' 'the program ended, exit code 0'
 [ "$(wt_count "$RUN_KEY") $(wt_count "$RUNONCE")" = '0 0' ] && robot reg-missing "$RESUME" "$STAMP" >/dev/null || fail "resumed: a Run or RunOnce value, or the resume data, left"
