@@ -27,6 +27,8 @@ INCOMPLETE='The SQL Server desktop edition was installed, but its configuration 
 HANDOFF='HKLM\SOFTWARE\LumeDax\ZoMel\Install\Temp\Parameters'
 RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 RUN_VALUE='MSDE Instance Installer'
+RUNONCE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
+PENDING='A restart is needed to finish the installation already under way.\n\nPlease restart the system: the configuration of the database server will follow by itself.'
 RESUME='HKLM\SOFTWARE\LumeDax'
 INSTANCES='HKLM\SOFTWARE\Microsoft\Microsoft SQL Server'
 CODE01='{E09B48B5-E141-427A-AB0C-D3605127224A}'
@@ -82,8 +84,8 @@ wt_collect() {
 }
 
 wt_count() { "$WINE" reg query "$1" 2>/dev/null | grep -c '    REG_'; }
-# The Run entry's command line, without the program's quotes.
-wt_run_entry() { "$WINE" reg query "$RUN_KEY" /v "$RUN_VALUE" 2>/dev/null | tr -d '\r' | sed -n 's/^ *MSDE Instance Installer *REG_SZ *//p'; }
+# The Run entry's command line, without the program's quotes; KEY VALUE for another place.
+wt_run_entry() { "$WINE" reg query "${1:-$RUN_KEY}" /v "${2:-$RUN_VALUE}" 2>/dev/null | tr -d '\r' | sed -n 's/^ *!\?MSDE Instance Installer *REG_SZ *//p'; }
 
 # A package's verbose log is UTF-16 on Windows, bytes under Wine.
 log_names() { iconv -f UTF-16LE -t UTF-8 "$C/msde_inst.log" 2>/dev/null | grep -q "$1" || grep -aq "$1" "$C/msde_inst.log"; }

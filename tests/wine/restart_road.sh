@@ -96,9 +96,9 @@ to_question() {  # name
         wait-text "$QUESTION_3010" 60000 expect-box "$BOX_TITLE" "$QUESTION_3010" || { fail "$1: no restart question"; return 1; }
   shot "03-restart-$1"
   # The resume entries are in place before the question.
-  STAMP=$(wt_run_entry | sed -n 's/^C:\\SETUP\\Tarnwick.exe \/Config //p')
+  STAMP=$(wt_run_entry | sed -n 's/^C:\\PROG[^\\ ]*\\LumeDax\\Tarnwick.exe \/Config //p')
   [ "${STAMP%%.*}" = "$(python3 -c 'import datetime; print((datetime.date.today() - datetime.date(1899, 12, 30)).days)')" ] ||
-    fail "$1: Run entry [$(wt_run_entry)], expected C:\\SETUP\\Tarnwick.exe /Config and today's date serial"
+    fail "$1: Run entry [$(wt_run_entry)], expected the local copy in the program folder, /Config and today's date serial"
   [ "$(robot reg-hex "$RESUME" "$STAMP")" = '3 5B006B004A004F0041006C006000770065006A00700050004800490058004700000003004B007C005C002C003000230035003400' ] ||
     fail "$1: resume data [$(robot reg-hex "$RESUME" "$STAMP")] is not the scrambled ZoMEL|sa|vormasi17|False|x"
 }
@@ -111,6 +111,13 @@ wt_ended no
 wt_log no "Restart road: stamp ${STAMP_NO:-?}, resume data and Run entry written" \
   'Message shown: The system must be rebooted before' '| answer: No' 'Message shown: To automatically configure' \
   'Page Engine setup returned 4' 'End of run: the wizard closed'
+# A start while that entry waits: refused, the entry and its resume data left.
+wt_start SETUP
+robot wait-box 30000 expect-box "$BOX_TITLE" "$PENDING" answer OK wait-gone 5000 reg-hex "$RUN_KEY" "$RUN_VALUE" reg-hex "$RESUME" "${STAMP_NO:-?}" >/dev/null ||
+  fail "pending: no message that a restart is pending, or the Run entry or resume data removed"
+wt_ended pending
+wt_log pending "refused: a restart is pending to resume with stamp ${STAMP_NO:-?}" 'Message shown: A restart is needed' 'exit code 3010'
+"$WINE" reg delete "$RUN_KEY" /v "$RUN_VALUE" /f >/dev/null
 # Another package for the same instance name, still in need of the held file.
 "$WINE" reg delete "$INSTANCES\\ZoMEL" /f >/dev/null 2>&1
 "$WINE" reg add "$INSTANCES\\OLD\\Setup" /v ProductCode /d "$CODE01" /f >/dev/null 2>&1

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Unattended runs as a distribution tool starts them, judged by exit code: an
 # invalid switch (1639), /quiet with no window ever visible (0), the name
-# taken (1603), /passive with no input (0) and with Cancel (1602), a restart
-# under /quiet /norestart (3010, then the Run entry: 0) and /quiet; in C:\Programme.
+# taken (1638), /passive with no input (0) and with Cancel (1602), a restart
+# under /quiet (1641, Wine's restart resumes from the local copy) and, on
+# Windows 10, /quiet /norestart (3010; another start refused: 3010; Wine's
+# restart runs the RunOnce entry with the medium gone); in C:\Programme.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun03.msi"
@@ -41,15 +43,15 @@ wt_log invalid 'Message answered unseen: Invalid command line paramiters.' 'comm
   'End of run: the wizard closed, exit code 1639'
 
 quiet quiet 0 /QUIET
-wt_log quiet 'unattended: /quiet' 'Page Welcome returned 1' 'SECURITYMODE=SQL /qn /l*v C:\msde_inst.log' \
+wt_log quiet 'unattended: /quiet' 'Page Welcome returned 1' 'SECURITYMODE=SQL REBOOT=ReallySuppress /qn /l*v C:\msde_inst.log' \
   'Engine setup: exit code 0, library code 0, result 0' 'Configuration: SQL Manager started successfully....' 'Configuration: ended' 'End of run: the program ended, exit code 0'
 "$WINE" sc query 'MSSQL$ZoMEL' | tr -d '\r' | grep -q 'STATE.*RUNNING' || fail 'quiet: service MSSQL$ZoMEL is not running'
 got=$("$WINE" 'C:\dmoclient.exe' "$HOST\\ZoMEL" sa vormasi17 2>&1 | tr -d '\r')
 [ "$got" = OK ] || fail "quiet: no connection with the hand-off login: $got"
 
-quiet taken 1603 /quiet
+quiet taken 1638 /quiet
 wt_log taken 'Engine setup: package SqlRun02.msi' 'library code 50043' "Message answered unseen: $TAKEN | answer: OK" \
-  'Page Engine setup returned 800000000' 'End of run: the wizard closed, exit code 1603'
+  'Page Engine setup returned 800000000' 'End of run: the wizard closed, exit code 1638'
 
 free_name 1 "$CODE01"
 tool_start /passive
@@ -64,22 +66,40 @@ wt_log cancel 'unattended: /passive' 'Message answered unseen: This action will 
 # A file the engine setup replaces, held open: it asks for a restart.
 "$WINE" "$ROBOT" hold 'C:\Programme\Microsoft SQL Server\80\Tools\Binn\scm.exe' 600000 >/dev/null &
 free_name 2 "$CODE02"
-quiet norestart 3010 /quiet /norestart
-ENTRY=$(wt_run_entry)
-STAMP=$(printf '%s' "$ENTRY" | sed -n 's/^C:\\ZoMelCD\\Tarnwick.exe \/Config \([0-9.]*\) \/quiet \/norestart$/\1/p')
-[ -n "$STAMP" ] || fail "norestart: Run entry [$ENTRY], expected /Config <stamp> /quiet /norestart"
-wt_log norestart 'Message answered unseen: The system must be rebooted' '| answer: No' 'exit code 3010'
-quiet resumed 0 /Config "$STAMP" /quiet /norestart
-wt_log resumed "command line \"/Config $STAMP\", run mode 2" 'Configuration: ended' 'exit code 0'
-
-free_name 3 '{EFB70B01-B1F3-4960-AB69-4A280084A60C}'   # SqlRun03.msi's
 tool_start /quiet
 # Wine's restart ends the session and starts what the Run key names.
 for _ in $(seq 600); do
   sed -n '/Restart requested with flags 10: accepted/,$p' "$C/msde_wizard.log" | grep -aq 'the program ended, exit code 0' && break
   sleep 0.2
 done
-wt_log restart 'Engine setup: package SqlRun04.msi' 'Restart requested with flags 10: accepted by Windows' 'exit code 3010' \
-  'run mode 2, ' 'unattended: /quiet' 'Configuration: ended' 'exit code 0'
+exit_code restart 1641
+wt_log restart 'Engine setup: package SqlRun03.msi' 'Restart road: local copy C:\Programme\LumeDax\Tarnwick.exe made' \
+  'Restart requested with flags 10: accepted by Windows' 'run mode 2, ' \
+  'unattended: /quiet' 'Local copy C:\Programme\LumeDax\Tarnwick.exe: removal at the next restart scheduled' 'Configuration: ended' 'exit code 0'
 wt_collect restart
+
+# Windows 10: the entry goes under RunOnce.
+"$WINE" reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null
+free_name 3 '{EFB70B01-B1F3-4960-AB69-4A280084A60C}'   # SqlRun03.msi's
+quiet norestart 3010 /quiet /norestart
+log_names 'Property(S): REBOOT = ReallySuppress' || fail "norestart: msde_inst.log has not REBOOT = ReallySuppress"
+ENTRY=$(wt_run_entry "$RUNONCE" "!$RUN_VALUE")
+STAMP=$(printf '%s' "$ENTRY" | sed -n 's/^C:\\PROG[^\\ ]*\\LumeDax\\Tarnwick.exe \/Config \([0-9.]*\) \/quiet \/norestart$/\1/p')
+[ -n "$STAMP" ] || fail "norestart: RunOnce entry [$ENTRY], expected the local copy, /Config <stamp> /quiet /norestart"
+wt_log norestart 'Message answered unseen: The system must be rebooted' '| answer: No' 'exit code 3010'
+tool_start /quiet
+exit_code pending 3010
+wt_log pending "command line \"\", refused: a restart is pending to resume with stamp $STAMP" \
+  'Message answered unseen: A restart is needed to finish the installation already under way.' 'exit code 3010'
+[ "$(wt_run_entry "$RUNONCE" "!$RUN_VALUE")" = "$ENTRY" ] && robot reg-missing "$RUN_KEY" "$RUN_VALUE" reg-hex "$RESUME" "$STAMP" >/dev/null ||
+  fail "pending: the RunOnce entry [$ENTRY] and its resume data not left alone, or a Run entry"
+mv "$C/ZoMelCD" "$C/ZoMelCD.gone"
+# Wine's restart as ExitWindowsEx starts it: RunOnce entries run one by one, each to its end.
+timeout 300 "$WINE" wineboot --end-session
+wt_log resumed "command line \"/Config $STAMP\", run mode 2" 'Local copy C:\Programme\LumeDax\Tarnwick.exe: removal at the next restart scheduled' \
+  'Configuration: ended' 'the program ended, exit code 0'
+[ "$(wt_count "$RUN_KEY") $(wt_count "$RUNONCE")" = '0 0' ] && robot reg-missing "$RESUME" "$STAMP" >/dev/null || fail "resumed: a Run or RunOnce value, or the resume data, left"
+"$WINE" wineboot --end-session
+[ -e "$C/Programme/LumeDax" ] && fail "resumed: the local copy's folder is still there after the next restart"
+wt_collect resumed
 wt_result unattended

@@ -17,7 +17,6 @@ cp "$WINE_BUILD/dmoclient.exe" "$C/"
 
 # An old restart entry that the welcome page removes, and a stale value of
 # the hand-off key that stays.
-RUNONCE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
 "$WINE" reg add "$RUNONCE" /v ZoMel /d 'C:\old.exe' /f >/dev/null && "$WINE" reg add "$HANDOFF" /v Other /d kept /f >/dev/null || fail "set-up"
 
 # ---- user
