@@ -30,6 +30,12 @@
 //  - mingw-w64's start-up patches pseudo relocations (data imported from
 //    DLLs) with a relocator, a section walker and its diagnostics (~3 KB).
 //    The program imports no data, so the linker writes none.
+//  - libgcc's personality for C code (~1.5 KB), which link-time optimisation
+//    gives the functions that only clean up: the C++ one serves them.
+//  - mingw-w64's thread-local storage support (~2 KB with its section): no
+//    thread_local object, no second thread.
+//  - mingw-w64's sqrt with its error reporting (~0.6 KB): the square roots
+//    are the FPU's instruction.
 #include <cstdarg>
 #include <cstddef>
 #include <cstdlib>
@@ -203,6 +209,15 @@ void* __deregister_frame_info(const void*) {
   return nullptr;
 }
 
+// The drawing code's square roots compile to the FPU instruction
+// (-fno-math-errno), but the link sees the reference before optimisation and
+// would take mingw-w64's sqrt with its error reporting (~0.6 KB).
+double sqrt(double x) {
+  double r;
+  __asm__("fsqrt" : "=t"(r) : "0"(x));
+  return r;
+}
+
 // mingw-w64's start-up installs a maths-error reporter that prints to
 // stderr, and an exception filter that maps crashes onto C signals: a GUI
 // program without either ends the same way, without fprintf and signal.
@@ -210,6 +225,19 @@ int _matherr(void*) { return 0; }
 void __mingw_setusermatherr(int (*)(void*)) {}
 long __stdcall _gnu_exception_handler(void*) { return 0; }   // EXCEPTION_CONTINUE_SEARCH
 void* __mingw_oldexcpt_handler;
+
+// Under link-time optimisation GCC gives functions that only clean up (no
+// catch) the C language's personality, which pulls libgcc's second LSDA
+// reader in (~1.5 KB). The C++ one reads the same tables and runs the same
+// cleanups; it serves every frame.
+_Unwind_Reason_Code __gxx_personality_v0(int, _Unwind_Action, _Unwind_Exception_Class, _Unwind_Exception*,
+                                         _Unwind_Context*) __attribute__((nothrow));
+__attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(int nVersion, _Unwind_Action nActions,
+                                                               _Unwind_Exception_Class nClass,
+                                                               _Unwind_Exception* pException,
+                                                               _Unwind_Context* pContext) noexcept {
+  return __gxx_personality_v0(nVersion, nActions, nClass, pException, pContext);
+}
 
 const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* pBases) {
   const unsigned long nPc = (unsigned long)pc;
@@ -264,6 +292,15 @@ int __mingw_snprintf(char* buf, size_t n, const char* fmt, ...) {
 }
 
 double __mingw_strtod(const char* s, char** end) { return CrtStrtod(s, end); }
+
+// mingw-w64's start-up links its thread-local storage support for any
+// program: a TLS directory and section, callbacks that run key destructors
+// and initialise thread_local objects in each thread, behind a critical
+// section (~2 KB with the section). The wizard has no thread_local object and
+// starts no threads; with these three flags and no callback defined here the
+// start-up asks for none of it.
+int __mingw_initltsdrot_force, __mingw_initltsdyn_force, __mingw_initltssuo_force;
+extern void (__stdcall* const __dyn_tls_init_callback)(void*, unsigned long, void*) = nullptr;
 
 // Should a pseudo relocation ever appear, stop at once rather than run with
 // an address left unpatched.

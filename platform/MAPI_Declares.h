@@ -70,7 +70,6 @@
   X(HWND, CreateWindowExA, (DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X_, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam), (dwExStyle, lpClassName, lpWindowName, dwStyle, X_, Y, nWidth, nHeight, hWndParent, hMenu, hInstance, lpParam)) \
   X(BOOL, DestroyWindow, (HWND hWnd), (hWnd)) \
   X(LRESULT, DefWindowProcA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam), (hWnd, Msg, wParam, lParam)) \
-  X(LRESULT, CallWindowProcA, (WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam), (lpPrevWndFunc, hWnd, Msg, wParam, lParam)) \
   X(BOOL, ShowWindow, (HWND hWnd, int nCmdShow), (hWnd, nCmdShow)) \
   X(BOOL, UpdateWindow, (HWND hWnd), (hWnd)) \
   X(BOOL, SetWindowPos, (HWND hWnd, HWND hWndInsertAfter, int X_, int Y, int cx, int cy, UINT uFlags), (hWnd, hWndInsertAfter, X_, Y, cx, cy, uFlags)) \
@@ -84,7 +83,6 @@
   X(BOOL, IsWindowVisible, (HWND hWnd), (hWnd)) \
   X(BOOL, IsWindow, (HWND hWnd), (hWnd)) \
   X(HWND, GetParent, (HWND hWnd), (hWnd)) \
-  X(HWND, GetDlgItem, (HWND hDlg, int nIDDlgItem), (hDlg, nIDDlgItem)) \
   X(int, GetDlgCtrlID, (HWND hWnd), (hWnd)) \
   X(HWND, SetFocus, (HWND hWnd), (hWnd)) \
   X(HWND, GetFocus, (), ()) \
@@ -95,7 +93,6 @@
   X(BOOL, PeekMessageA, (LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg), (lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg)) \
   X(BOOL, TranslateMessage, (const MSG* lpMsg), (lpMsg)) \
   X(LRESULT, DispatchMessageA, (const MSG* lpMsg), (lpMsg)) \
-  X(BOOL, IsDialogMessageA, (HWND hDlg, LPMSG lpMsg), (hDlg, lpMsg)) \
   X(BOOL, PostMessageA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam), (hWnd, Msg, wParam, lParam)) \
   X(LRESULT, SendMessageA, (HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam), (hWnd, Msg, wParam, lParam)) \
   X(VOID, PostQuitMessage, (int nExitCode), (nExitCode)) \
@@ -114,7 +111,6 @@
   X(HCURSOR, SetCursor, (HCURSOR hCursor), (hCursor)) \
   X(SHORT, GetKeyState, (int nVirtKey), (nVirtKey)) \
   X(HICON, LoadIconA, (HINSTANCE hInstance, LPCSTR lpIconName), (hInstance, lpIconName)) \
-  X(HANDLE, LoadImageA, (HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad), (hInst, name, type, cx, cy, fuLoad)) \
   X(HRSRC, FindResourceA, (HMODULE hModule, LPCSTR lpName, LPCSTR lpType), (hModule, lpName, lpType)) \
   X(HGLOBAL, LoadResource, (HMODULE hModule, HRSRC hResInfo), (hModule, hResInfo)) \
   X(LPVOID, LockResource, (HGLOBAL hResData), (hResData)) \
@@ -150,14 +146,9 @@
   X(HPALETTE, SelectPalette, (HDC hdc, HPALETTE hPal, BOOL bForceBkgd), (hdc, hPal, bForceBkgd)) \
   X(UINT, RealizePalette, (HDC hdc), (hdc)) \
   X(BOOL, BitBlt, (HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop), (hdc, x, y, cx, cy, hdcSrc, x1, y1, rop)) \
-  X(BOOL, StretchBlt, (HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop), (hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop)) \
   X(HBRUSH, CreateSolidBrush, (COLORREF color), (color)) \
-  X(HPEN, CreatePen, (int iStyle, int cWidth, COLORREF color), (iStyle, cWidth, color)) \
-  X(BOOL, MoveToEx, (HDC hdc, int x, int y, LPPOINT lppt), (hdc, x, y, lppt)) \
-  X(BOOL, LineTo, (HDC hdc, int x, int y), (hdc, x, y)) \
   X(int, SetBkMode, (HDC hdc, int mode), (hdc, mode)) \
   X(COLORREF, SetTextColor, (HDC hdc, COLORREF color), (hdc, color)) \
-  X(COLORREF, GetTextColor, (HDC hdc), (hdc)) \
   X(COLORREF, SetBkColor, (HDC hdc, COLORREF color), (hdc, color)) \
   X(COLORREF, GetBkColor, (HDC hdc), (hdc)) \
   X(BOOL, TextOutA, (HDC hdc, int x, int y, LPCSTR lpString, int c), (hdc, x, y, lpString, c)) \
@@ -166,7 +157,6 @@
   /* pictures and automation (ole32, oleaut32) */ \
   X(HRESULT, OleCreatePictureIndirect, (LPPICTDESC lpPictDesc, REFIID riid, BOOL fOwn, LPVOID* lplpvObj), (lpPictDesc, riid, fOwn, lplpvObj)) \
   X(HRESULT, CoInitialize, (LPVOID pvReserved), (pvReserved)) \
-  X(VOID, CoUninitialize, (), ()) \
   X(HRESULT, CoCreateInstance, (REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv), (rclsid, pUnkOuter, dwClsContext, riid, ppv)) \
   X(BSTR, SysAllocString, (const OLECHAR* psz), (psz)) \
   X(VOID, SysFreeString, (BSTR bstrString), (bstrString)) \
