@@ -80,16 +80,12 @@ BOOL CALLBACK EnumTop(HWND h, LPARAM lp) {
 
 // Every visible top-level window of any process, once, as "CLASS|TITLE", but
 // those the allowed patterns match ("*", "?", ";" between patterns, any case).
-struct Shown {
-  std::string allowed;
-  std::vector<std::string> seen;
-};
-BOOL CALLBACK EnumShown(HWND h, LPARAM lp) {
-  auto* s = (Shown*)lp;
+std::vector<std::string> g_Shown;
+BOOL CALLBACK EnumShown(HWND h, LPARAM allowed) {
   const std::string what = ClassOf(h) + "|" + Text(h);
-  if (IsWindowVisible(h) && !PathMatchSpecA(what.c_str(), s->allowed.c_str()) &&
-      std::find(s->seen.begin(), s->seen.end(), what) == s->seen.end())
-    s->seen.push_back(what);
+  if (IsWindowVisible(h) && !PathMatchSpecA(what.c_str(), (LPCSTR)allowed) &&
+      std::find(g_Shown.begin(), g_Shown.end(), what) == g_Shown.end())
+    g_Shown.push_back(what);
   return TRUE;
 }
 
@@ -347,12 +343,12 @@ bool Run(int& i, int argc, char** argv) {
   }
   if (cmd == "watch-hidden") {
     const DWORD t = ms(), t0 = GetTickCount();
-    Shown shown{arg("allowed"), {}};
+    const std::string allowed = arg("allowed");
     size_t nTold = 0;
     int nSeen = 0, nSamples = 0;
     for (; GetTickCount() - t0 < t; Sleep(100), ++nSamples) {
-      EnumWindows(EnumShown, (LPARAM)&shown);
-      for (; nTold < shown.seen.size(); ++nTold) std::printf("shown|%d|%s\n", nSamples, shown.seen[nTold].c_str());
+      EnumWindows(EnumShown, (LPARAM)allowed.c_str());
+      for (; nTold < g_Shown.size(); ++nTold) std::printf("shown|%d|%s\n", nSamples, g_Shown[nTold].c_str());
       if (FindWindowA("TarnwickForm", nullptr)) ++nSeen;
       else if (nSeen) break;
     }

@@ -50,14 +50,12 @@ robot send-click Cancel wait-box 10000 answer "&Yes" wait-gone 5000 >/dev/null |
 wt_ended switches
 "$WINE" reg delete "$HANDOFF" /f >/dev/null 2>&1
 
-# ---- runtime: a medium in a folder with a blank, so the short paths matter,
-# and an old msi.dll planted beside the wizard
+# ---- runtime: a medium in a folder with a blank (short paths matter), an old msi.dll planted in it
 MEDIUM="ZoMel Medium"
 wt_medium "$MEDIUM" "$OLDMSI"
 mkdir -p "$C/$MEDIUM/MSI"
 cp "$WINE_BUILD/MSI/INSTMSI.EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
-# The old runtime in the system folder, which Wine loads native for the wizard
-# only (msiexec keeps its builtin); Wine's own file kept to put back.
+# An old runtime in the system folder, native for the wizard alone (msiexec keeps Wine's builtin).
 SYSMSI=$C/windows/system32/msi.dll
 mv "$SYSMSI" "$SYSMSI.wine" && cp "$OLDMSI" "$SYSMSI"
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1

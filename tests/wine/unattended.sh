@@ -10,9 +10,8 @@ wt_setup unattended
 "$WINE" reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir /d 'C:\Programme' /f >/dev/null   # as in German
 wt_medium ZoMelCD "$WINE_BUILD"/medium/SqlRun*.msi
 cp "$WINE_BUILD/dmoclient.exe" "$C/"
-# Wine's own, the only windows /quiet may show: its msiexec runs the package's
-# system-context action (sqlservr.exe -init, a console program) on the desktop,
-# where Windows runs it unseen in the installer service.
+# Wine's own, the only window /quiet may show: Wine's msiexec runs the package's system-context
+# action (sqlservr.exe -init) on the desktop, in a console; Windows runs it unseen in its service.
 WINE_OWN='WineConsoleClass|*\sqlservr.exe'
 TAKEN='The MSDE setup failed because there is already a server named ZoMEL on this system.'
 
