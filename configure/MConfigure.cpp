@@ -5,6 +5,7 @@
 #include "platform/Forms.h"
 #include "settings/MReg32.h"
 #include "util/MLog.h"
+#include "util/Unattended.h"
 #include "util/Util.h"
 
 std::string SqlToolsFolder() { return ProgramFilesFolder() + "Microsoft SQL Server\\80\\Tools\\Binn\\"; }
@@ -43,13 +44,22 @@ STARTUPINFOA EmptyStartupInfo() {
 }
 
 // CreateProcessA may write into the command line, so it gets its own buffer.
+// Under /quiet the program starts hidden and a console program gets no console
+// window (bConsole: only the NT branch says so, Windows 9x lacks that flag);
+// other runs start it as they always have.
 bool Start(const char* sApplication, const std::string& sCommandLine, const char* sDirectory,
-           STARTUPINFOA& si, PROCESS_INFORMATION& pi) {
+           STARTUPINFOA& si, PROCESS_INFORMATION& pi, bool bConsole = false) {
   std::vector<char> cmd(sCommandLine.begin(), sCommandLine.end());
   cmd.push_back('\0');
   pi = PROCESS_INFORMATION();
-  const bool bStarted = api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE,
-                                            NORMAL_PRIORITY_CLASS, nullptr, sDirectory, &si, &pi) != FALSE;
+  const bool bQuiet = Unattended().eUi == UiQuiet;
+  if (bQuiet) {
+    si.dwFlags |= STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+  }
+  const DWORD dwFlags = NORMAL_PRIORITY_CLASS | (bQuiet && bConsole ? CREATE_NO_WINDOW : 0);
+  const bool bStarted = api::CreateProcessA(sApplication, cmd.data(), nullptr, nullptr, FALSE, dwFlags, nullptr,
+                                            sDirectory, &si, &pi) != FALSE;
   Log(std::string("Configuration: ") + (bStarted ? "started " : "could not start ") +
       (sApplication ? std::string(sApplication) + " " : std::string()) + sCommandLine);
   return bStarted;
@@ -101,7 +111,7 @@ bool StartInstanceService(const std::string& sServerName, bool bDefault, const s
     std::string sFolder;
     SplitPath(sComspec, sFolder);
     si.wShowWindow = 0;
-    if (!Start(nullptr, sLine, sFolder.empty() ? nullptr : sFolder.c_str(), si, pi)) return false;
+    if (!Start(nullptr, sLine, sFolder.empty() ? nullptr : sFolder.c_str(), si, pi, true)) return false;
     WaitForProcess(pi, false);
     return true;
   }

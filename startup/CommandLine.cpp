@@ -289,8 +289,9 @@ typedef HRESULT(CALLBACK* DllGetVersionProc)(DllVersionInfo*);
 
 // False when msi.dll or its version cannot be had.
 bool ReadMsiVersion(int32_t& major, int32_t& minor, int32_t& build) {
-  if (!DllExportExists("msi", "DllGetVersion")) return false;
-  HMODULE hMsi = api::LoadLibraryA("msi.dll");
+  const std::string sMsi = SystemLibrary("msi.dll");   // never one beside the wizard
+  if (!DllExportExists(sMsi, "DllGetVersion")) return false;
+  HMODULE hMsi = api::LoadLibraryA(sMsi.c_str());
   if (!hMsi) return false;
   DllVersionInfo info;
   std::memset(&info, 0, sizeof(info));

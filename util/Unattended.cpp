@@ -1,6 +1,9 @@
 #include "util/Unattended.h"
 
 namespace {
+// Windows splits a command line into words at blanks and tabs alike.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 bool SameWord(const std::string& s, size_t at, size_t n, const char* sWord) {
   size_t i = 0;
   for (; i < n && sWord[i]; ++i) {
@@ -24,12 +27,12 @@ std::string WithoutDeploymentSwitches(const std::string& sCommand, Deployment* p
   bool bFound = false;
   std::string sKept;
   for (size_t i = 0; i < sCommand.size();) {
-    if (sCommand[i] == ' ') {
+    if (IsBlank(sCommand[i])) {
       sKept += sCommand[i++];
       continue;
     }
     const size_t nStart = i;
-    while (i < sCommand.size() && sCommand[i] != ' ') ++i;
+    while (i < sCommand.size() && !IsBlank(sCommand[i])) ++i;
     const size_t n = i - nStart;
     if (SameWord(sCommand, nStart, n, "/quiet")) {
       d.eUi = UiQuiet;
@@ -41,14 +44,14 @@ std::string WithoutDeploymentSwitches(const std::string& sCommand, Deployment* p
       sKept += sCommand.substr(nStart, n);
       continue;
     }
-    // A switch goes with the blanks in front of it.
+    // A switch goes with the blanks and tabs in front of it.
     bFound = true;
-    while (!sKept.empty() && sKept.back() == ' ') sKept.pop_back();
+    while (!sKept.empty() && IsBlank(sKept.back())) sKept.pop_back();
   }
   if (pFound) *pFound = d;
   if (!bFound) return sCommand;
-  const size_t nFirst = sKept.find_first_not_of(' ');
-  return nFirst == std::string::npos ? std::string() : sKept.substr(nFirst, sKept.find_last_not_of(' ') - nFirst + 1);
+  const size_t nFirst = sKept.find_first_not_of(" \t");
+  return nFirst == std::string::npos ? std::string() : sKept.substr(nFirst, sKept.find_last_not_of(" \t") - nFirst + 1);
 }
 
 std::string DeploymentSwitchText() {

@@ -24,8 +24,8 @@ struct Deployment {
 Deployment& Unattended();          // this run's switches, read once by Main
 bool NoQuestions();                // /quiet or /passive: every box is answered unseen
 
-// The command line without the deployment switches (whole words only), and
-// what they ask for.
+// The command line without the deployment switches (whole words, split at
+// blanks and tabs as Windows splits them), and what they ask for.
 std::string WithoutDeploymentSwitches(const std::string& sCommand, Deployment* pFound = nullptr);
 // The switches again, for a Run entry: " /quiet /norestart", say; "" for none.
 std::string DeploymentSwitchText();

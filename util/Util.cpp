@@ -77,7 +77,15 @@ bool FileExists(const std::string& sPath) {
   return found;
 }
 
+std::string SystemLibrary(const char* sFile) {
+  char buf[MAX_PATH + 1] = {};
+  const UINT n = api::GetSystemDirectoryA(buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  return AddBackslash(buf) + sFile;
+}
+
 bool DllExportExists(const std::string& sLibrary, const std::string& sFunction) {
+  if (sLibrary.empty()) return false;
   bool loadedHere = false;
   HMODULE h = api::GetModuleHandleA(sLibrary.c_str());
   if (!h) {

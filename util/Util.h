@@ -14,6 +14,9 @@ std::string GetShortPath(const std::string& sPath);
 std::string AddBackslash(const std::string& sPath);
 std::string GetComputerNameText();
 bool FileExists(const std::string& sPath);
-bool DllExportExists(const std::string& sLibrary, const std::string& sFunction);
+// A system library's full path in the system folder ("" when that is unknown):
+// loaded by its bare name, one lying beside the program would be taken first.
+std::string SystemLibrary(const char* sFile);
+bool DllExportExists(const std::string& sLibrary, const std::string& sFunction);   // sLibrary: a full path
 std::string SplitPath(const std::string& sPath, std::string& sFolder);
 void PumpMessages();

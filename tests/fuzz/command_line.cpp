@@ -62,15 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RunMode mode = ParseCommandLine(p.sServerName, p.sUserID, p.sPassword, p.bNTAuthentication);
 
   // What the line asks for, read from the switch list: the text after the
-  // program's path and the blanks behind it, switches in any case, without
-  // the deployment switches (whole words, with the blanks before them).
-  static const std::regex deployment("(^| +)/(quiet|passive|norestart)(?= |$)", std::regex::icase);
+  // program's path and the blanks and tabs behind it, switches in any case,
+  // without the deployment switches (words split at blanks and tabs, as
+  // Windows splits them, with those before them; the rest then ends in none).
+  static const std::regex deployment("(^|[ \t]+)/(quiet|passive|norestart)(?=[ \t]|$)", std::regex::icase);
   const std::string plain = std::regex_replace(line, deployment, "");
   const std::string args = Lower(plain.substr(std::min(plain.find_first_not_of(" \t"), plain.size())));
   const size_t at = args.find("/config");
   std::string wanted = at == std::string::npos || args.size() <= at + 8 ? "" : args.substr(at + 8);
   wanted.erase(0, wanted.find_first_not_of(' '));
-  wanted.erase(wanted.find_last_not_of(' ') + 1);
+  wanted.erase(wanted.find_last_not_of(plain == line ? " " : " \t") + 1);
   const char kInvalid[] = "Invalid command line paramiters.\r\n\r\nThe following are valid parameters:\r\n\r\n"
                           "/Config <configuration data>\r\n\r\n/MSI\r\n\r\n/MANUALCONFIG";
   FUZZ_CHECK(!stub::Get(HKEY_LOCAL_MACHINE, kRunKey, kRun) && stub::openKeys == 0);

@@ -1,7 +1,7 @@
 // A Windows Installer library that reports version 1.1.1029, too old for the
-// engine packages. Placed beside the wizard it is found before the system's
-// msi.dll, so the wizard offers the runtime setup page as it would on an
-// unpatched Windows 2000.
+// engine packages. In the system folder, loaded native for the wizard, it
+// makes the wizard offer the runtime setup page as it would on an unpatched
+// Windows 2000; planted beside the wizard it must change nothing.
 #include <windows.h>
 
 struct DllVersionInfo {

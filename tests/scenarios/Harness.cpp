@@ -204,8 +204,11 @@ int main(int argc, char** argv) {
 
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   ::CreateDirectoryA((Folder() + "sys").c_str(), nullptr);
-  if (!::CopyFileA(self.c_str(), (Folder() + "sys\\msiexec.exe").c_str(), FALSE))
-    Check(false, "cannot lay out the msiexec stand-in");
+  char sys[MAX_PATH] = {};   // the system folder the wizard is shown: the msiexec stand-in, the real msi.dll
+  ::GetSystemDirectoryA(sys, MAX_PATH);
+  if (!::CopyFileA(self.c_str(), (Folder() + "sys\\msiexec.exe").c_str(), FALSE) ||
+      !::CopyFileA((std::string(sys) + "\\msi.dll").c_str(), (Folder() + "sys\\msi.dll").c_str(), FALSE))
+    Check(false, "cannot lay out the system folder");
   seam::hook::GetLocalTime = Clock;
   seam::hook::GetComputerNameA = ComputerName;
   seam::hook::GetSystemDirectoryA = SystemFolder;

@@ -102,6 +102,8 @@ void StartupScenarios() {
       {"/norestart /passive", "", " /passive /norestart"},
       {"/config 12 /msi", "/config 12 /msi", ""},
       {"/quiet/msi /passivex", "/quiet/msi /passivex", ""},
+      {"/quiet\t/norestart", "", " /quiet /norestart"},   // a tab separates words as a blank does
+      {"/config 5\t/quiet\t", "/config 5", " /quiet"},
   };
   for (const auto& d : deployments) {
     Clean();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The wizard's starts and restarts, in one prefix, buttons pressed with
 # BM_CLICK sent (Install MSI with the mouse): an unknown switch and
-# /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 (a restart
-# leaving /MSI); the engine setup asking for a restart (a file held
+# /MANUALCONFIG; the runtime page with an msi.dll of 1.1.1029 in the system
+# folder (a restart leaving /MSI), then none for one planted beside the
+# wizard; the engine setup asking for a restart (a file held
 # open), answered No and Yes, and Wine's restart starting the Run entry into
 # the configure page with the saved settings; a configuration whose service
 # cannot start; Windows 98 starting the service with
@@ -49,11 +50,14 @@ robot send-click Cancel wait-box 10000 answer "&Yes" wait-gone 5000 >/dev/null |
 wt_ended switches
 "$WINE" reg delete "$HANDOFF" /f >/dev/null 2>&1
 
-# ---- runtime: a medium in a folder with a blank, so the short paths matter
+# ---- runtime: a medium in a folder with a blank (short paths matter), an old msi.dll planted in it
 MEDIUM="ZoMel Medium"
 wt_medium "$MEDIUM" "$OLDMSI"
 mkdir -p "$C/$MEDIUM/MSI"
 cp "$WINE_BUILD/MSI/INSTMSI.EXE" "$WINE_BUILD/MSI/INSTMSIW.EXE" "$C/$MEDIUM/MSI/"
+# An old runtime in the system folder, native for the wizard alone (msiexec keeps Wine's builtin).
+SYSMSI=$C/windows/system32/msi.dll
+mv "$SYSMSI" "$SYSMSI.wine" && cp "$OLDMSI" "$SYSMSI"
 "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Tarnwick.exe\DllOverrides' /v msi /d native,builtin /f >/dev/null 2>&1
 RUNLOG="$C/$MEDIUM/MSI/RUNLOG.TXT"
 OFFER='The installation files for the Microsoft SQL Server Desktop Database Engin (MSDE) require a newer version of the Microsoft Installer application (MSI) than the one currently installed on this system.'
@@ -78,10 +82,12 @@ if runtime; then
         answer "&Yes" >/dev/null || fail "reboot: the restart question"
 fi
 wt_ended reboot
+mv -f "$SYSMSI.wine" "$SYSMSI"   # a new runtime again: the old msi.dll beside the wizard must not count
 # Wine's ExitWindowsEx ends the session and starts what the Run key names.
 robot wait-text "Welcome!" 60000 reg-missing "$RUN_KEY" "$RUN_VALUE" >/dev/null || fail "reboot: the Run entry did not start the wizard again"
 ps -eo args | grep -qE '^C:\\[^ ]+\\Tarnwick.exe /MSI$' || fail "reboot: the Run entry is not the short program path and /MSI"
-robot send-click Cancel wait-box 10000 answer "&Yes" wait-gone 5000 >/dev/null || fail "reboot: Cancel, Yes"
+robot send-click "&Next >" wait-text "$READY" 10000 send-click Cancel wait-box 10000 answer "&Yes" wait-gone 5000 > "$OUT/planted.txt" ||
+  fail "planted: not the ready page after Next (the msi.dll beside the wizard loaded?), Cancel, Yes: $(cat "$OUT/planted.txt")"
 
 # ---- restart: the engine setup asks for a restart
 "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
