@@ -248,5 +248,8 @@ bool ConfigureServer(const std::string& sServerName, const std::string& sUserID,
   }
   Screen::SetMousePointer(0);
   Log(bResult ? "Configuration: ended" : "Configuration: ended early");
+  // A tool that reads the exit code must never take an instance left
+  // unconfigured for success.
+  App::SetExitCode(bResult ? ExitDone : ExitFailed);
   return bResult;
 }

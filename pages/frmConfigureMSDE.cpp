@@ -1,5 +1,4 @@
 #include "pages/frmConfigureMSDE.h"
-#include "util/Unattended.h"
 
 namespace {
 const char* const kWaitText = "Please wait while the Microsoft SQL Server Desktop Engine is configured.......";
@@ -39,7 +38,6 @@ void frmConfigureMSDE::Timer_Tick(int nId) {
   if (nId != idTmrConfigureServer) return;
   EnableTimer(idTmrConfigureServer, false);
   bool bConfigured = ConfigureServer(m_sServerName, m_sUserID, m_sPassword, m_bNTAuthentication, this);
-  App::SetExitCode(bConfigured ? ExitDone : ExitFailed);
   EnableNav(8, true);
   SetText(idLblConfigInfo, bConfigured ? kDoneText : kIncompleteText);
 }

@@ -3,32 +3,8 @@
 // with exit code 1 at the first one that fails (the reason goes to stdout).
 // The page is the visible top-level "TarnwickForm" window with children (the
 // hidden owner has none); a message box is a top-level "#32770" window of
-// another process, its text the Static child 65535. Texts match exactly;
-// "\n" in an argument stands for CR LF.
-//
-//   wait-page MS, wait-new-page MS (a page other than the last one used),
-//   wait-text TEXT MS (on the page or a box; fails at once on a new box without it),
-//   wait-box MS, wait-no-box MS, wait-gone MS (no page and no box)
-//   dump, dump-box          "label|T", "button|T|enabled|visible", "text|T" lines
-//   expect-text TEXT, expect-no-text TEXT, expect-enabled TEXT 0|1,
-//   expect-box TITLE TEXT
-//   click TEXT              BM_CLICK posted to the page's button
-//   send-click TEXT         BM_CLICK sent (SendMessage, as automation tools do)
-//   mouse TEXT              a left click through the system's mouse input
-//   answer TEXT             BM_CLICK posted to the box's button ("&No", "OK")
-//   key VK [alt]            key press posted to the focused control (VK: number or A-Z)
-//   focus, rect, move X Y, close, sleep MS
-//   hold FILE MS            keeps FILE open, shared with nobody, for MS
-//   run COMMAND MS          starts COMMAND as a distribution tool does (no console to share)
-//                           and waits for its end: "exit|CODE" (all 32 bits, which a Unix
-//                           exit status is not)
-//   first-window COMMAND MS starts COMMAND, "first-window-ms|T" once it shows a visible
-//                           window with a caption (then ends it), for the benchmark
-//   watch-hidden MS ALLOWED every 100 ms until the wizard's windows are gone (MS at most):
-//                           no visible top-level window of any process, but those whose
-//                           "CLASS|TITLE" the patterns ALLOWED match ("shown|SAMPLE|
-//                           CLASS|TITLE" for each other)
-//   reg-hex ROOT\KEY NAME   "TYPE HEX"; reg-missing ROOT\KEY NAME
+// another process, its text the Static child 65535. The commands are listed
+// in the README ("The test robot").
 #include <windows.h>
 #include <shlwapi.h>
 #include <algorithm>
@@ -233,10 +209,9 @@ bool Run(int& i, int argc, char** argv) {
     std::fflush(stdout);
     return true;
   }
-  if (cmd == "expect-text" || cmd == "expect-no-text") {
+  if (cmd == "expect-text") {
     std::string text = arg("text");
-    if ((FindText(Scan().page, text) != nullptr) != (cmd == "expect-text")) return Fail(cmd + ": " + text);
-    return true;
+    return FindText(Scan().page, text) ? true : Fail(cmd + ": " + text);
   }
   if (cmd == "expect-enabled") {
     std::string text = arg("text");

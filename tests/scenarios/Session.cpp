@@ -9,13 +9,6 @@ namespace {
 char g_noArguments[] = "scenarios.exe";
 LPSTR WINAPI NoArguments() { return g_noArguments; }
 
-const char kNoRights[] =
-    "The database server can only be installed by a user with administrator rights: the installation writes "
-    "settings for every user of this computer and installs a service.\r\n\r\nPlease log on as an administrator "
-    "and start the installation again. [64]";
-const char kPending[] =
-    "A restart is needed to finish the installation already under way.\r\n\r\nPlease restart the system: the "
-    "configuration of the database server will follow by itself. [64]";
 
 // A limited user's registry: every key opened for writing is refused.
 LONG WINAPI NoWrites(HKEY h, LPCSTR sub, DWORD options, REGSAM sam, PHKEY out) {
@@ -143,11 +136,13 @@ void SessionScenarios() {
     if (bNoRights) seam::hook::RegOpenKeyExA = NoWrites;
     { Wizard w(false); }
     seam::hook::RegOpenKeyExA = nullptr;
-    const std::string what = bNoRights ? "no rights" : "a resume pending";
-    Eq(what + ": boxes", Boxes(), bNoRights ? kNoRights : kPending);
-    Eq(what + ": exit code", App::ExitCode(), bNoRights ? 1603 : 3010);
-    Eq(what + ": written, removed", Join(seam::S().writes) + std::to_string(seam::S().counts[seam::id_RegDeleteValueA]), "0");
-    Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr) && RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, nullptr),
-          what + ": Run entry and resume data kept");
+    const char* const box = bNoRights ? "The database server can only be installed by a user with administrator rights"
+                                      : "A restart is needed to finish the installation already under way.";
+    // The box, the exit code, nothing written or removed: the Run entry and the resume data are still there.
+    Eq(std::string(bNoRights ? "no rights" : "a resume pending") + ": box, exit code, writes, removals, entries",
+       Boxes().substr(0, std::strlen(box)) + " " + std::to_string(App::ExitCode()) + " " + Join(seam::S().writes) +
+           std::to_string(seam::S().counts[seam::id_RegDeleteValueA]) + " " +
+           std::to_string(RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr) && RegGet(HKEY_LOCAL_MACHINE, kResumeKey, kStamp, nullptr)),
+       box + std::string(bNoRights ? " 1603 0 1" : " 3010 0 1"));
   }
 }

@@ -1,14 +1,6 @@
-# Sourced by the wine tests: one display and one prefix per script, the
-# robot, the wizard's known texts and keys, and the clean-up on exit.
-# WINE_BUILD (WINE_ARCH) is the build under test; robot, probes, packages too.
-#
-#   wt_setup NAME          $OUT=$TEST_OUT/NAME, a display, a fresh prefix
-#                          (wineserver kept up, Windows XP), $PROGRAMS
-#   wt_medium DIR FILE...  copies the wizard, qxMSI_ERR.dll and FILEs to C:\DIR
-#   wt_start DIR ARGS...   starts C:\DIR\Tarnwick.exe from its folder (WIZ_PID)
-#   wt_ended NAME          the wizard ends by itself within 10 s
-#   wt_collect NAME        the run's artefacts into $OUT/NAME/
-#   robot ARGS / shot NAME / fail MESSAGE / wt_result NAME
+# Sourced by the wine tests: one display and one prefix per script (wt_setup),
+# the robot, the wizard's known texts and keys, the helpers below, and the
+# clean-up on exit. WINE_BUILD (WINE_ARCH) is the build under test.
 : "${WINE_BUILD:?build folder under test}" "${SOURCE_DIR:?source folder}" "${TEST_OUT:?output folder}"
 WS_ARCH=${WINE_ARCH:-i686}
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
@@ -28,7 +20,6 @@ HANDOFF='HKLM\SOFTWARE\LumeDax\ZoMel\Install\Temp\Parameters'
 RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 RUN_VALUE='MSDE Instance Installer'
 RUNONCE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce'
-PENDING='A restart is needed to finish the installation already under way.\n\nPlease restart the system: the configuration of the database server will follow by itself.'
 RESUME='HKLM\SOFTWARE\LumeDax'
 INSTANCES='HKLM\SOFTWARE\Microsoft\Microsoft SQL Server'
 CODE01='{E09B48B5-E141-427A-AB0C-D3605127224A}'

@@ -1,14 +1,7 @@
 #!/usr/bin/env bash
-# What ships, checked on the files (no Wine needed):
-#   - the i686 release imports only what Windows 95 and NT 4.0 have
-#     (scripts/compat-check.sh, itself shown to catch each kind of fault on
-#     small programs built here);
-#   - scripts/medium.sh: the release medium holds exactly the two shipped
-#     32-bit files; each demo medium pairs programs and packages of one
-#     architecture (a wizard sees only its own registry view) and names its
-#     stand-ins;
-#   - both builds of Tarnwick.exe carry the manifest, version and icon
-#     (pe_resources.py, shown to catch a missing manifest and asInvoker).
+# What ships, checked on the files without Wine: the imports (compat-check.sh,
+# shown to catch each kind of fault), the media's layout and architectures,
+# and the resources (pe_resources.py).
 set -u
 . "$(dirname "$0")/common.bash"
 src=$SOURCE_DIR

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The scenario program (tests/scenarios): the wizard's own code
-# in one process on the real platform, through the hookable binding. It runs
-# from a medium folder with a blank in its name (short paths matter), beside
-# qxMSI_ERR.dll, the redistributable's stand-in in MSI\ and a Tarnwick.exe for
-# the Run entry to name; it makes its own msiexec stand-in.
-#   bash tests/wine/scenarios.sh [group]     (all groups without one)
+# The scenario program (tests/scenarios) from a medium folder with a blank in
+# its name, beside qxMSI_ERR.dll, MSI\INSTMSIW.EXE and a Tarnwick.exe for the
+# Run entry to name.   bash tests/wine/scenarios.sh [group]
 set -u
 . "$(dirname "$0")/common.bash"
 EXE="$WINE_BUILD/tests/scenarios/scenarios.exe"

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Unattended runs as a distribution tool starts them, judged by exit code: an
-# invalid switch (1639), /quiet with no window of any process shown (0), the name
-# taken (1638), /passive with no input (0) and with Cancel (1602), a restart
-# under /quiet (1641, Wine's restart resumes from the local copy) and, on
-# Windows 10, /quiet /norestart (3010; another start refused: 3010; Wine's
-# restart runs the RunOnce entry with the medium gone); in C:\Programme.
+# Unattended runs as a distribution tool starts them, each judged by its exit
+# code (the README's "Test it" lists them); the prefix's program folder is
+# C:\Programme.
 set -u -o pipefail
 . "$(dirname "$0")/common.bash"
 need "$WINE_BUILD/dmoclient.exe" "$WINE_BUILD/medium/SqlRun03.msi"
