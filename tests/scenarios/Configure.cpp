@@ -120,8 +120,7 @@ void ConfigureScenarios() {
   seam::hook::SysAllocString = nullptr;
   Check(!bConfigured, "out of memory twice: fails");
   CheckReleased("out of memory twice");
-  // A login refused: the instance is left unconfigured, and a tool must not read success.
   Clean();
   RefuseLogins();
-  Check(!Configure("ZoMEL", "sa", "pw", false, nullptr) && App::ExitCode() == 1603, "a login refused: fails with 1603");
+  Check(!Configure("ZoMEL", "sa", "pw", false, nullptr) && App::ExitCode() == 1603, "a login refused: fails, 1603");
 }

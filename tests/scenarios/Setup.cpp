@@ -268,12 +268,14 @@ void RuntimeScenarios() {
        kQuestion + "\n" + Box("Windows could not be restarted automatically.\r\n\r\nPlease restart your system now; the "
                               "ORV Database Install application will continue after the restart.", 64),
        "(closed)", 4, " /MSI", 3010},
+      {3010, false, IDYES, kQuestion, "(closed)", 4, " /MSI", 1641},   // the restart under way
   };
   for (const auto& c : cases) {
     Clean();
     Unattended().bNoRestart = std::strstr(c.tail, "/norestart") != nullptr;
     WriteExitCode(c.dwExit);
     seam::S().answers = {c.answer};
+    seam::S().restartWorks = c.exitCode == 1641;
     if (c.bUnreadable) seam::S().failOnly = seam::id_GetExitCodeProcess, seam::S().failAt = 1;
     long result = -1;
     const std::string what = "runtime setup " + std::to_string(c.dwExit) + (c.bUnreadable ? " unread" : "") +
