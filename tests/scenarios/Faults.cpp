@@ -73,7 +73,6 @@ void FaultScenarios() {
       check(!after.bRun || after.run == ResumeEntry(tail.c_str()) + '\0' || after.run == CopyEntry(tail.c_str()) + '\0' ||
                 after.run == "\"" + Folder() + "Tarnwick.exe\"" + tail + '\0' || after.run == "\"" + std::string(kLocalCopy) + "\"" + tail + '\0',
             "Run entry \"" + std::string(after.run.c_str()) + "\"");
-      // Nothing will resume: no restart-needed code, and no copy of the program left behind.
       const bool bRestartCode = (r.dwExit == 1641 || r.dwExit == 3010) && (App::ExitCode() == 3010 || App::ExitCode() == 1641);
       check(after.bRun || !bRestartCode, "exit code " + std::to_string(App::ExitCode()) + " without a Run entry");
       check(after.bRun || ::GetFileAttributesA(kLocalCopy) == INVALID_FILE_ATTRIBUTES, "a local copy without a Run entry");

@@ -96,8 +96,7 @@ void SetupRunScenarios() {
   for (const auto& r : reboots) {
     Unattended().eUi = r.ui;
     ReportWindows(r.platform, r.major, r.minor);
-    Eq("msiexec arguments, ui " + std::to_string(r.ui) + " on " + std::to_string(r.platform) + " " + std::to_string(r.major) + "." +
-           std::to_string(r.minor), BuildSetupCommandLine("SqlRun01.msi", "Default", "pw", true, "C:\\"),
+    Eq("msiexec arguments, row " + std::to_string(&r - reboots), BuildSetupCommandLine("SqlRun01.msi", "Default", "pw", true, "C:\\"),
        std::string(" /i SqlRun01.msi SAPWD=pw CALLBACK=qxMSI_ERR!MSICBK") + (r.bSuppressed ? " REBOOT=ReallySuppress" : "") +
            (r.ui == UiQuiet ? " /qn" : " /qb") + " /l*v C:\\msde_inst.log");
   }

@@ -16,8 +16,10 @@ const char kInvalid[] =
 std::string g_line;
 LPSTR WINAPI CommandLine() { return &g_line[0]; }
 
+const char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 void PlantRunEntries() {
   RegPut(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, REG_SZ, std::string("C:\\SETUP\\TARNWICK.EXE /MSI") + '\0');
+  RegPut(HKEY_LOCAL_MACHINE, kRunOnce, "!MSDE Instance Installer", REG_SZ, std::string("C:\\SETUP\\TARNWICK.EXE /MSI") + '\0');
   RegPut(HKEY_LOCAL_MACHINE, kRunKey, "Other", REG_SZ, std::string("other.exe") + '\0');
 }
 
@@ -88,7 +90,7 @@ void StartupScenarios() {
     Eq(what + ": mode", ParseLine(std::string("\"C:\\SET UP\\TARNWICK.EXE\"  ") + c.line, &settings), c.mode);
     Eq(what + ": settings", settings, "srv|usr|pwd|True");
     Eq(what + ": boxes", Boxes(), c.mode == RunModeInvalid ? "scenarios: " + std::string(kInvalid) + " [0]" : "");
-    Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr), what + ": the Run entry is removed");
+    Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr) && !RegValues(HKEY_LOCAL_MACHINE, kRunOnce).size(), what + ": entries removed");
     Check(RegGet(HKEY_LOCAL_MACHINE, kRunKey, "Other", nullptr), what + ": other Run entries stay");
     CheckReleased(what);
   }
@@ -163,7 +165,7 @@ void StartupScenarios() {
     Eq(what + ": boxes", (long long)seam::S().boxes.size(), c.mode == RunModeInvalid ? 1 : 0);
     Check(!RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "5", nullptr), what + ": the data is deleted");
     Check(RegGet(HKEY_LOCAL_MACHINE, kResumeKey, "other", nullptr), what + ": other data stays");
-    Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr), what + ": the Run entry is removed");
+    Check(!RegGet(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr) && !RegValues(HKEY_LOCAL_MACHINE, kRunOnce).size(), what + ": entries removed");
     CheckReleased(what);
   }
 
